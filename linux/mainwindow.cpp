@@ -1,0 +1,154 @@
+#include "mainwindow.h"
+
+#include "history.h"
+#include "send.h"
+
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QPushButton>
+
+#include <cstdlib>
+
+QByteArray HistoryFile;
+TfrmMain *frmMain = nullptr;
+
+namespace {
+
+void showBox(QWidget *parent, QMessageBox::Icon icon, const QString &caption, const QString &text)
+{
+    QMessageBox box(icon, caption, text, QMessageBox::Ok, parent);
+    box.setDefaultButton(QMessageBox::Ok);
+    box.exec();
+}
+
+void showError(QWidget *parent, const QString &text)
+{
+    showBox(parent, QMessageBox::Critical, QStringLiteral("Error"), text);
+}
+
+QStringList items(const QComboBox *combo)
+{
+    QStringList list;
+    list.reserve(combo->count());
+    for (int i = 0; i < combo->count(); ++i)
+        list.append(combo->itemText(i));
+    return list;
+}
+
+} // namespace
+
+TfrmMain::TfrmMain(QWidget *parent)
+    : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint
+                              | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint
+                              | Qt::WindowCloseButtonHint)
+    , cboAddress(new QComboBox(this))
+    , txtMessage(new QPlainTextEdit(this))
+    , cmdSend(new QPushButton(QStringLiteral("&Send"), this))
+    , lblAddress(new QLabel(QStringLiteral("Address:"), this))
+    , lblMessage(new QLabel(QStringLiteral("Message:"), this))
+{
+    setObjectName(QStringLiteral("frmMain"));
+    setWindowTitle(QStringLiteral("Quillon for Linux"));
+    setFixedSize(291, 383);
+
+    lblAddress->setObjectName(QStringLiteral("lblAddress"));
+    lblAddress->setGeometry(16, 8, 257, 18);
+
+    cboAddress->setObjectName(QStringLiteral("cboAddress"));
+    cboAddress->setGeometry(16, 32, 257, 28);
+    cboAddress->setEditable(true);
+    cboAddress->setMaxVisibleItems(8);
+    cboAddress->setDuplicatesEnabled(true);
+    // Only a delivered address enters the list, and what is sent is exactly
+    // what was typed: no insertion on Enter, no inline completion.
+    cboAddress->setInsertPolicy(QComboBox::NoInsert);
+    cboAddress->setCompleter(nullptr);
+
+    lblMessage->setObjectName(QStringLiteral("lblMessage"));
+    lblMessage->setGeometry(16, 72, 257, 18);
+
+    txtMessage->setObjectName(QStringLiteral("txtMessage"));
+    txtMessage->setGeometry(16, 96, 257, 225);
+    txtMessage->setTabChangesFocus(true);
+    txtMessage->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    txtMessage->setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    txtMessage->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    txtMessage->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+
+    cmdSend->setObjectName(QStringLiteral("cmdSend"));
+    cmdSend->setGeometry(16, 336, 257, 33);
+    cmdSend->setAutoDefault(false);
+    cmdSend->setDefault(false);
+
+    lblAddress->setFocusPolicy(Qt::NoFocus);
+    lblMessage->setFocusPolicy(Qt::NoFocus);
+    setTabOrder(cboAddress, txtMessage);
+    setTabOrder(txtMessage, cmdSend);
+    cboAddress->setFocus();
+
+    connect(cmdSend, &QPushButton::clicked, this, [this] { cmdSendClick(cmdSend); });
+
+    FormCreate(this);
+}
+
+void TfrmMain::FormCreate(QObject * /*Sender*/)
+{
+    HistoryFile = kvoll::history::filePath(std::getenv("HOME"));
+    const auto loaded = kvoll::history::load(HistoryFile);
+    m_keepHistoryFile = loaded.status == kvoll::history::LoadStatus::Unusable;
+    cboAddress->clear();
+    cboAddress->addItems(loaded.entries);
+}
+
+void TfrmMain::FormClose(QObject * /*Sender*/, QCloseEvent * /*Action*/)
+{
+    if (!m_keepHistoryFile)
+        kvoll::history::save(HistoryFile, items(cboAddress));
+}
+
+void TfrmMain::closeEvent(QCloseEvent *event)
+{
+    FormClose(this, event);
+    QWidget::closeEvent(event);
+}
+
+void TfrmMain::cmdSendClick(QObject * /*Sender*/)
+{
+    QString message = txtMessage->toPlainText();
+    if (message.endsWith(u'\n'))
+        message.chop(1);
+    if (message.isEmpty())
+        return;
+    const QString address = cboAddress->currentText();
+    if (address.isEmpty())
+        return;
+
+    switch (kvoll::sendMessage(address, message)) {
+    case smbclient::Outcome::CouldNotStart:
+        showError(this,
+                  QStringLiteral("Sending failed. Make sure smbclient is in your path, or make a "
+                                 "symbolic link to it."));
+        return;
+    case smbclient::Outcome::Failed:
+        showError(this,
+                  QStringLiteral("Sending failed. Make sure the network is working and that you "
+                                 "entered the correct address."));
+        return;
+    case smbclient::Outcome::TooLong:
+        showError(this,
+                  QStringLiteral("The message is too long to be delivered in one piece. Shorten it "
+                                 "and send again."));
+        return;
+    case smbclient::Outcome::Delivered:
+        break;
+    }
+
+    if (kvoll::history::indexOf(items(cboAddress), address) < 0)
+        cboAddress->addItem(address);
+    showBox(this, QMessageBox::Information, QStringLiteral("Information"),
+            QStringLiteral("Message sent!"));
+    txtMessage->clear();
+}
