@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QAbstractButton>
+#include <QPushButton>
 #include <QApplication>
 #include <QList>
 #include <QMessageBox>
