@@ -9,6 +9,7 @@
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QStringListModel>
 
 #include <cstdlib>
 
@@ -66,6 +67,9 @@ TfrmMain::TfrmMain(QWidget *parent)
     // what was typed: no insertion on Enter, no inline completion.
     cboAddress->setInsertPolicy(QComboBox::NoInsert);
     cboAddress->setCompleter(nullptr);
+    // The box has a fixed size: measuring every history entry for a size
+    // hint would only slow the start with a long history.
+    cboAddress->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
 
     lblMessage->setObjectName(QStringLiteral("lblMessage"));
     lblMessage->setGeometry(16, 72, 257, 18);
@@ -99,8 +103,9 @@ void TfrmMain::FormCreate(QObject * /*Sender*/)
     HistoryFile = kvoll::history::filePath(std::getenv("HOME"));
     const auto loaded = kvoll::history::load(HistoryFile);
     m_keepHistoryFile = loaded.status == kvoll::history::LoadStatus::Unusable;
-    cboAddress->clear();
-    cboAddress->addItems(loaded.entries);
+    // One model built from the whole list: far cheaper than adding a long
+    // history item by item.  The combo box deletes the model it replaces.
+    cboAddress->setModel(new QStringListModel(loaded.entries, cboAddress));
 }
 
 void TfrmMain::FormClose(QObject * /*Sender*/, QCloseEvent * /*Action*/)
