@@ -1,0 +1,74 @@
+// How the Win32 layer calls NetMessageBufferSend: the bytes of recipient and
+// message, the length argument, and the names it leaves out.
+#include "fakenetapi.h"
+#include "platform.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+struct WireCase
+{
+    const char *name;
+    std::u16string message;
+    unsigned long length;
+    std::string buffer; // hex of the bytes the length covers
+};
+
+void PrintTo(const WireCase &c, std::ostream *out)
+{
+    *out << c.name;
+}
+
+class NetapiWireTest : public testing::TestWithParam<WireCase>
+{
+};
+
+// The length is 2n + 1 for n UTF-16 units; the buffer holds the units and a
+// whole terminator unit behind them.
+TEST_P(NetapiWireTest, BufferIsUtf16WithTerminatorAndOddLength)
+{
+    probe::FakeNetapi netapi;
+
+    ASSERT_TRUE(BroadcastMessage(u"PC01", u"", GetParam().message));
+
+    const auto calls = netapi.calls();
+    ASSERT_EQ(calls.size(), 1u);
+    EXPECT_EQ(calls[0].length, GetParam().length);
+    EXPECT_EQ(calls[0].buffer, GetParam().buffer);
+    EXPECT_TRUE(calls[0].terminated);
+    EXPECT_EQ(calls[0].text, GetParam().buffer.substr(0, 4 * GetParam().message.size()));
+}
+
+INSTANTIATE_TEST_SUITE_P(Messages, NetapiWireTest,
+    testing::Values(
+        WireCase {"HiUmlautEuro", u"Hi \u00dc\u20ac!", 13, "480069002000dc00ac20210000"},
+        WireCase {"Empty", u"", 1, "00"}, WireCase {"CrLf", u"a\r\nb", 9, "61000d000a00620000"},
+        WireCase {"SurrogatePairCountsTwoUnits", u"\U0001F600", 5, "3dd800de00"}),
+    [](const testing::TestParamInfo<WireCase> &info) { return info.param.name; });
+
+TEST(NetapiCallTest, RecipientIsUtf16AsTyped)
+{
+    probe::FakeNetapi netapi;
+
+    ASSERT_TRUE(BroadcastMessage(u"  Pc \u00dc ", u"", u"x"));
+
+    const auto calls = netapi.calls();
+    ASSERT_EQ(calls.size(), 1u);
+    EXPECT_EQ(calls[0].recipient, "20002000500063002000dc002000");
+}
+
+// The service fills in this computer and the sender itself.
+TEST(NetapiCallTest, NoServerAndNoSenderName)
+{
+    probe::FakeNetapi netapi;
+
+    ASSERT_TRUE(BroadcastMessage(u"PC01", u"ALICE", u"x"));
+
+    const auto calls = netapi.calls();
+    ASSERT_EQ(calls.size(), 1u);
+    EXPECT_TRUE(calls[0].serverNull);
+    EXPECT_TRUE(calls[0].senderNull);
+}
+
+} // namespace
