@@ -1,7 +1,7 @@
 #include "application.h"
 #include "mainwindow.h"
 
-#include "fakesmbclient.h"
+#include "qtfakesmbclient.h"
 #include "messageboxwatcher.h"
 
 #include <QComboBox>
@@ -71,7 +71,7 @@ private:
     void writeHistory(const QByteArray &bytes);
 
     std::unique_ptr<QTemporaryDir> m_home;
-    std::unique_ptr<FakeSmbclient> m_smbclient;
+    std::unique_ptr<testsupport::FakeSmbclient> m_smbclient;
     std::unique_ptr<MessageBoxWatcher> m_boxes;
     std::unique_ptr<TfrmMain> m_window;
 };
@@ -81,7 +81,7 @@ void TestKvollWindow::init()
     std::setlocale(LC_ALL, "C.UTF-8");
     m_home = std::make_unique<QTemporaryDir>();
     qputenv("HOME", m_home->path().toLocal8Bit());
-    m_smbclient = std::make_unique<FakeSmbclient>();
+    m_smbclient = std::make_unique<testsupport::FakeSmbclient>();
     m_boxes = std::make_unique<MessageBoxWatcher>();
 }
 
@@ -240,7 +240,7 @@ void TestKvollWindow::outcomes()
     QCOMPARE(box.buttons, 1);
     QCOMPARE(w->cboAddress->currentText(), address);
     if (delivered) {
-        QCOMPARE(m_smbclient->arguments(), QStringList({"-M", address}));
+        QCOMPARE(lastArguments(*m_smbclient), QStringList({"-M", address}));
         QCOMPARE(items(w->cboAddress), QStringList({"PC01", "PC02", address}));
         QCOMPARE(w->txtMessage->toPlainText(), QString());
     } else {
@@ -277,7 +277,7 @@ void TestKvollWindow::messageReachesSmbclientWithOneLineFeed()
     QFETCH(QByteArray, input);
     TfrmMain *w = openWindow();
     send(w, QStringLiteral("PC01"), memo);
-    QCOMPARE(m_smbclient->standardInput(), input);
+    QCOMPARE(lastInput(*m_smbclient), input);
 }
 
 void TestKvollWindow::altSSends()

@@ -1,6 +1,6 @@
 #include "smbclient/smbclientrunner.h"
 
-#include "fakesmbclient.h"
+#include "qtfakesmbclient.h"
 
 #include <QFile>
 #include <QTemporaryFile>
@@ -94,11 +94,11 @@ void TestSmbclientRunner::handsOverArgumentsAndInputLiterally()
 {
     QFETCH(QByteArray, address);
     QFETCH(QByteArray, input);
-    FakeSmbclient fake;
+    testsupport::FakeSmbclient fake;
 
     QCOMPARE(send(address, input).outcome, Outcome::Delivered);
-    QCOMPARE(fake.arguments(), QStringList({QStringLiteral("-M"), QString::fromUtf8(address)}));
-    QCOMPARE(fake.standardInput(), input);
+    QCOMPARE(lastArguments(fake), QStringList({QStringLiteral("-M"), QString::fromUtf8(address)}));
+    QCOMPARE(lastInput(fake), input);
 }
 
 void TestSmbclientRunner::classifiesTheEnd_data()
@@ -130,12 +130,12 @@ void TestSmbclientRunner::classifiesTheEnd()
     QFETCH(int, signal);
     QFETCH(QByteArray, stderrLine);
     QFETCH(Outcome, expected);
-    FakeSmbclient fake;
+    testsupport::FakeSmbclient fake;
     fake.exitWith(exitCode);
     if (signal)
         fake.killWith(signal);
     if (!stderrLine.isEmpty())
-        fake.writeToStderr(stderrLine);
+        fake.writeToStderr(stderrLine.toStdString());
 
     CapturedFd err(STDERR_FILENO);
     QCOMPARE(send("PC01", "Hi\n").outcome, expected);
@@ -143,7 +143,7 @@ void TestSmbclientRunner::classifiesTheEnd()
 
 void TestSmbclientRunner::cannotStartWithoutSmbclient()
 {
-    FakeSmbclient fake;
+    testsupport::FakeSmbclient fake;
     fake.hide();
     QCOMPARE(send("PC01", "Hi\n").outcome, Outcome::CouldNotStart);
     QVERIFY(!fake.ran());
@@ -151,8 +151,8 @@ void TestSmbclientRunner::cannotStartWithoutSmbclient()
 
 void TestSmbclientRunner::cannotStartANonExecutable()
 {
-    FakeSmbclient fake;
-    QFile::setPermissions(fake.folder() + QStringLiteral("/smbclient"),
+    testsupport::FakeSmbclient fake;
+    QFile::setPermissions(QString::fromStdString(fake.folder()) + QStringLiteral("/smbclient"),
                           QFile::ReadOwner | QFile::WriteOwner);
     // Even root cannot run a file without any execute bit.
     QCOMPARE(send("PC01", "Hi\n").outcome, Outcome::CouldNotStart);
@@ -161,7 +161,7 @@ void TestSmbclientRunner::cannotStartANonExecutable()
 
 void TestSmbclientRunner::swallowsThePromptButPassesStderrOn()
 {
-    FakeSmbclient fake;
+    testsupport::FakeSmbclient fake;
     fake.writeToStderr("Connection to PC01 failed");
     fake.exitWith(1);
     CapturedFd out(STDOUT_FILENO);
@@ -193,7 +193,7 @@ void TestSmbclientRunner::refusesWhatTheProtocolCannotCarry()
 {
     QFETCH(QByteArray, input);
     QFETCH(Outcome, expected);
-    FakeSmbclient fake;
+    testsupport::FakeSmbclient fake;
 
     QCOMPARE(send("PC01", input).outcome, expected);
     QCOMPARE(fake.ran(), expected != Outcome::TooLong);

@@ -22,7 +22,7 @@ std::u16string fromUtf8(const std::string &bytes)
 
 struct MessageService::Private
 {
-    FakeSmbclient smbclient;
+    testsupport::FakeSmbclient smbclient;
 };
 
 MessageService::MessageService() : d(std::make_unique<Private>()) { }
@@ -46,7 +46,7 @@ void MessageService::refuse(const std::string &how)
 std::vector<Handover> MessageService::handovers() const
 {
     std::vector<Handover> result;
-    for (const SmbclientRun &run : d->smbclient.runs()) {
+    for (const testsupport::SmbclientRun &run : d->smbclient.runs()) {
         const std::string recipient = run.arguments.empty() ? std::string() : run.arguments.back();
         result.push_back({fromUtf8(recipient), fromUtf8(run.standardInput)});
     }

@@ -12,7 +12,7 @@ namespace {
 
 TEST(SmbclientHandoverTest, CommandLineIsMessageModeAndRecipient)
 {
-    probe::FakeSmbclient smbclient;
+    testsupport::FakeSmbclient smbclient;
 
     ASSERT_TRUE(BroadcastMessage(u"  Pc 01 ", u"SENDER", u"Hello"));
 
@@ -23,7 +23,7 @@ TEST(SmbclientHandoverTest, CommandLineIsMessageModeAndRecipient)
 
 TEST(SmbclientHandoverTest, InputIsTheUtf8TextWithoutAddedLineFeed)
 {
-    probe::FakeSmbclient smbclient;
+    testsupport::FakeSmbclient smbclient;
 
     ASSERT_TRUE(BroadcastMessage(u"PC01", u"", u"Hi \u00dc\u20ac!\nzwei"));
 
@@ -36,7 +36,7 @@ TEST(SmbclientHandoverTest, InputIsTheUtf8TextWithoutAddedLineFeed)
 // its standard error does not.
 TEST(SmbclientHandoverTest, OtherErrorOutputIsNoRefusal)
 {
-    probe::FakeSmbclient smbclient;
+    testsupport::FakeSmbclient smbclient;
     smbclient.writeToStderr("lp_load_ex: changing to config backend registry");
 
     EXPECT_TRUE(BroadcastMessage(u"PC01", u"", u"Hello"));
@@ -62,7 +62,7 @@ class SmbclientLengthTest : public testing::TestWithParam<LengthCase>
 // out as CR LF; such a message is refused before smbclient starts.
 TEST_P(SmbclientLengthTest, LongestMessageOnTheWireIsAccepted)
 {
-    probe::FakeSmbclient smbclient;
+    testsupport::FakeSmbclient smbclient;
 
     EXPECT_EQ(BroadcastMessage(u"PC01", u"", GetParam().message), GetParam().sent);
     EXPECT_EQ(smbclient.runs().size(), GetParam().sent ? 1u : 0u);

@@ -5,7 +5,7 @@
 #include <fstream>
 #include <iterator>
 
-namespace probe {
+namespace testsupport {
 
 namespace {
 
@@ -32,6 +32,7 @@ FakeSmbclient::FakeSmbclient()
               "/bin/cat > \"$d/stdin.$n\"\n"
               "echo 'Type your message, ending it with a Control-D'\n"
               "if [ -s \"$d/stderr\" ]; then /bin/cat \"$d/stderr\" >&2; fi\n"
+              "if [ -s \"$d/signal\" ]; then kill -\"$(/bin/cat \"$d/signal\")\" $$; fi\n"
               "exit \"$(/bin/cat \"$d/exit\" 2>/dev/null || echo 0)\"\n");
     std::filesystem::permissions(m_folder.path() / "smbclient",
         std::filesystem::perms::owner_all | std::filesystem::perms::group_read
@@ -62,6 +63,22 @@ void FakeSmbclient::writeToStderr(const std::string &line)
     m_folder.writeFile("stderr", line + '\n');
 }
 
+void FakeSmbclient::killWith(int signal)
+{
+    m_folder.writeFile("signal", std::to_string(signal));
+}
+
+void FakeSmbclient::hide()
+{
+    ::setenv("PATH", m_empty.path().c_str(), 1);
+}
+
+SmbclientRun FakeSmbclient::lastRun() const
+{
+    const auto all = runs();
+    return all.empty() ? SmbclientRun() : all.back();
+}
+
 std::vector<SmbclientRun> FakeSmbclient::runs() const
 {
     std::vector<SmbclientRun> result;
@@ -81,4 +98,4 @@ std::vector<SmbclientRun> FakeSmbclient::runs() const
     return result;
 }
 
-} // namespace probe
+} // namespace testsupport

@@ -15,7 +15,7 @@ public:
         std::random_device random;
         const auto base = std::filesystem::temp_directory_path();
         for (;;) {
-            m_path = base / ("quillon-platform-" + std::to_string(random()));
+            m_path = base / ("quillon-test-" + std::to_string(random()));
             if (std::filesystem::create_directory(m_path))
                 break;
         }
