@@ -2,7 +2,7 @@
 // to answer and reads back what it was handed.
 #pragma once
 
-#include "../tempfolder.h"
+#include "tempfolder.h"
 
 #include <string>
 #include <vector>
