@@ -2,6 +2,7 @@
 #include "mainwindow.h"
 
 #include "qtfakesmbclient.h"
+#include "comboitems.h"
 #include "messageboxwatcher.h"
 
 #include <QComboBox>
@@ -24,14 +25,6 @@ const QString startError = QStringLiteral(
         "Sending failed. Make sure smbclient is in your path, or make a symbolic link to it.");
 const QString tooLongError = QStringLiteral(
         "The message is too long to be delivered in one piece. Shorten it and send again.");
-
-QStringList items(const QComboBox *combo)
-{
-    QStringList list;
-    for (int i = 0; i < combo->count(); ++i)
-        list.append(combo->itemText(i));
-    return list;
-}
 
 } // namespace
 
@@ -164,7 +157,7 @@ void TestKvollWindow::loadsTheHistoryInFileOrder()
 {
     writeHistory("PC01\r\nPC02\r\n\r\nPC01");
     TfrmMain *w = openWindow();
-    QCOMPARE(items(w->cboAddress), QStringList({"PC01", "PC02", "", "PC01"}));
+    QCOMPARE(comboItems(w->cboAddress), QStringList({"PC01", "PC02", "", "PC01"}));
 }
 
 void TestKvollWindow::emptyMessageOrAddressIsSilent_data()
@@ -241,10 +234,10 @@ void TestKvollWindow::outcomes()
     QCOMPARE(w->cboAddress->currentText(), address);
     if (delivered) {
         QCOMPARE(lastArguments(*m_smbclient), QStringList({"-M", address}));
-        QCOMPARE(items(w->cboAddress), QStringList({"PC01", "PC02", address}));
+        QCOMPARE(comboItems(w->cboAddress), QStringList({"PC01", "PC02", address}));
         QCOMPARE(w->txtMessage->toPlainText(), QString());
     } else {
-        QCOMPARE(items(w->cboAddress), QStringList({"PC01", "PC02"}));
+        QCOMPARE(comboItems(w->cboAddress), QStringList({"PC01", "PC02"}));
         QCOMPARE(w->txtMessage->toPlainText(), QStringLiteral("Hello"));
     }
 }
@@ -255,7 +248,7 @@ void TestKvollWindow::knownAddressInOtherCaseAddsNothing()
     TfrmMain *w = openWindow();
     send(w, QStringLiteral("pc01"), QStringLiteral("Hi"));
     QCOMPARE(m_boxes->boxes.size(), 1);
-    QCOMPARE(items(w->cboAddress), QStringList({"PC01"}));
+    QCOMPARE(comboItems(w->cboAddress), QStringList({"PC01"}));
     w->close();
     QCOMPARE(historyBytes(), QByteArray("PC01\n"));
 }
@@ -303,7 +296,7 @@ void TestKvollWindow::enterInTheAddressDoesNothing()
     QTest::qWait(200);
     QVERIFY(m_boxes->boxes.isEmpty());
     QVERIFY(!m_smbclient->ran());
-    QCOMPARE(items(w->cboAddress), QStringList({"PC01"}));
+    QCOMPARE(comboItems(w->cboAddress), QStringList({"PC01"}));
     // Nothing was completed into the typed text.
     QCOMPARE(w->cboAddress->currentText(), QStringLiteral("pc0"));
 }
@@ -333,7 +326,7 @@ void TestKvollWindow::tooLongMessageIsNotSent()
     QVERIFY(!m_smbclient->ran());
     QCOMPARE(w->txtMessage->toPlainText(), memo);
     QCOMPARE(w->cboAddress->currentText(), QStringLiteral("PC02"));
-    QCOMPARE(items(w->cboAddress), QStringList({"PC01"}));
+    QCOMPARE(comboItems(w->cboAddress), QStringList({"PC01"}));
 
     // One letter fewer fits.
     m_boxes->boxes.clear();
@@ -408,7 +401,7 @@ void TestKvollWindow::unreadableHistoryIsNotReplaced()
     TfrmMain *w = openWindow();
     QCOMPARE(w->cboAddress->count(), 0);
     send(w, QStringLiteral("PC02"), QStringLiteral("Hi"));
-    QCOMPARE(items(w->cboAddress), QStringList({"PC02"}));
+    QCOMPARE(comboItems(w->cboAddress), QStringList({"PC02"}));
     QVERIFY(w->close());
     QCOMPARE(historyBytes(), old);
 }
