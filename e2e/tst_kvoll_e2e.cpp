@@ -4,6 +4,7 @@
 #include "sambareceiver.h"
 #include "smbclient/smbclientrunner.h"
 
+#include "comboitems.h"
 #include "messageboxwatcher.h"
 
 #include <QComboBox>
@@ -19,14 +20,6 @@
 namespace {
 
 QString g_noNetwork;
-
-QStringList items(const QComboBox *combo)
-{
-    QStringList list;
-    for (int i = 0; i < combo->count(); ++i)
-        list.append(combo->itemText(i));
-    return list;
-}
 
 } // namespace
 
@@ -129,7 +122,7 @@ void TestKvollEndToEnd::deliversTheMessageAsTyped()
     QCOMPARE(messages.first().text, received);
     QCOMPARE(messages.first().calledAddress, QByteArray("127.0.0.2"));
     QVERIFY(!QFile::exists(QStringLiteral("/tmp/kvoll-e2e-pwned")));
-    QCOMPARE(items(m_window->cboAddress), QStringList({"PC01", "127.0.0.2"}));
+    QCOMPARE(comboItems(m_window->cboAddress), QStringList({"PC01", "127.0.0.2"}));
     QCOMPARE(m_window->txtMessage->toPlainText(), QString());
 }
 
@@ -164,7 +157,7 @@ void TestKvollEndToEnd::refusedAddressIsANetworkError()
              QStringLiteral("Sending failed. Make sure the network is working and that you entered the correct address."));
     QCOMPARE(m_window->txtMessage->toPlainText(), QStringLiteral("Hello"));
     QCOMPARE(m_window->cboAddress->currentText(), QStringLiteral("127.0.0.3"));
-    QCOMPARE(items(m_window->cboAddress), QStringList({"PC01"}));
+    QCOMPARE(comboItems(m_window->cboAddress), QStringList({"PC01"}));
     QVERIFY(m_window->close());
     QFile history(m_home->filePath(".kvoll"));
     QVERIFY(history.open(QIODevice::ReadOnly));
@@ -179,7 +172,7 @@ void TestKvollEndToEnd::droppedMessageIsAFailure()
              QStringLiteral("Sending failed. Make sure the network is working and that you entered the correct address."));
     QVERIFY(m_dropper->messages().isEmpty());
     QCOMPARE(m_window->txtMessage->toPlainText(), QStringLiteral("Hello"));
-    QCOMPARE(items(m_window->cboAddress), QStringList({"PC01"}));
+    QCOMPARE(comboItems(m_window->cboAddress), QStringList({"PC01"}));
 }
 
 void TestKvollEndToEnd::addressLikeAnOptionIsAnAddress()
