@@ -1,0 +1,79 @@
+#include "messagetext.h"
+
+#include <QPlainTextEdit>
+#include <QTest>
+#include <QTextDocument>
+
+using quillpost::messageFromEditor;
+
+class TestMessageText : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void fromEditor_data();
+    void fromEditor();
+    void nativeLineBreak();
+    void fromRealEditor();
+};
+
+void TestMessageText::fromEditor_data()
+{
+    QTest::addColumn<QString>("raw");
+    QTest::addColumn<QString>("lineBreak");
+    QTest::addColumn<QString>("expected");
+
+    QTest::newRow("empty") << ""
+                           << "\n"
+                           << "";
+    QTest::newRow("plain") << "Hello"
+                           << "\n"
+                           << "Hello";
+    QTest::newRow("spaces kept") << "  a  "
+                                 << "\n"
+                                 << "  a  ";
+    QTest::newRow("paragraphs, LF") << QStringLiteral("one\u2029two") << "\n"
+                                    << "one\ntwo";
+    QTest::newRow("paragraphs, CRLF") << QStringLiteral("one\u2029two") << "\r\n"
+                                      << "one\r\ntwo";
+    QTest::newRow("line separator") << QStringLiteral("one\u2028two") << "\r\n"
+                                    << "one\r\ntwo";
+    QTest::newRow("empty lines kept") << QStringLiteral("\u2029\u2029x\u2029") << "\n"
+                                      << "\n\nx\n";
+    QTest::newRow("no-break space kept") << QStringLiteral("a\u00a0b") << "\n"
+                                         << QStringLiteral("a\u00a0b");
+    QTest::newRow("tab kept") << "a\tb"
+                              << "\n"
+                              << "a\tb";
+}
+
+void TestMessageText::fromEditor()
+{
+    QFETCH(QString, raw);
+    QFETCH(QString, lineBreak);
+    QFETCH(QString, expected);
+    QCOMPARE(messageFromEditor(raw, lineBreak), expected);
+}
+
+void TestMessageText::nativeLineBreak()
+{
+#ifdef Q_OS_WIN
+    QCOMPARE(quillpost::nativeLineBreak(), QStringLiteral("\r\n"));
+#else
+    QCOMPARE(quillpost::nativeLineBreak(), QStringLiteral("\n"));
+#endif
+}
+
+void TestMessageText::fromRealEditor()
+{
+    // What the editor hands over: its raw text holds no markers of its own.
+    QPlainTextEdit editor;
+    editor.setPlainText(QStringLiteral("one\ntwo\u00a0three\n\n"));
+    QCOMPARE(messageFromEditor(editor.document()->toRawText(), QStringLiteral("\n")),
+        QStringLiteral("one\ntwo\u00a0three\n\n"));
+    editor.clear();
+    QCOMPARE(messageFromEditor(editor.document()->toRawText(), QStringLiteral("\n")), QString());
+}
+
+QTEST_MAIN(TestMessageText)
+#include "tst_messagetext.moc"

@@ -1,0 +1,33 @@
+#!/bin/sh
+# Draws the Quillpost icons with ImageMagick: a closed envelope.
+#   onetoone/icons/quillpost.ico  32 x 32, 16 colours (the Windows program icon)
+#   onetoone/icons/quillpost.png  48 x 48 (the Linux desktop entry)
+# The generated files are kept in the repository; run this again only to
+# change the picture.
+set -eu
+
+out="$(cd "$(dirname "$0")/.." && pwd)/onetoone/icons"
+mkdir -p "$out"
+tmp="$(mktemp -d)"
+trap 'rm -rf "$tmp"' EXIT
+
+# The picture on a 32-pixel grid; "scale" stretches it to other sizes.
+envelope() {
+    echo "
+        stroke '#000080' stroke-width 1
+        fill '#FFFFFF' rectangle 2,7 29,24
+        fill none polyline 2,7 15.5,17 29,7
+        line 2,24 12,15
+        line 29,24 19,15
+        stroke '#800000' fill '#FF0000' rectangle 23,9 26,12"
+}
+
+# The icon is drawn without anti-aliasing so that it fits a 16-colour
+# palette with crisp edges.  Going through GIF hands the ICO writer a
+# palette image with transparency: it then writes a 4-bit bitmap plus the
+# transparency mask instead of a 32-bit image.
+convert -size 32x32 xc:none +antialias -draw "$(envelope)" -colors 16 "$tmp/quillpost32.gif"
+convert "$tmp/quillpost32.gif" "$out/quillpost.ico"
+
+convert -size 48x48 xc:none -draw "scale 1.5,1.5 $(envelope)" \
+    -depth 8 -strip -define png:exclude-chunks=date,time "$out/quillpost.png"
