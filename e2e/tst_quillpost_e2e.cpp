@@ -1,0 +1,120 @@
+// Quillpost sends through the POSIX platform layer, the real smbclient and a
+// real smbd.
+#include "frmmain.h"
+#include "sambareceiver.h"
+
+#include "messageboxwatcher.h"
+
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <memory>
+
+namespace {
+QString g_noNetwork;
+}
+
+class TestQuillpostEndToEnd : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+    void deliversTheMessageUnchanged_data();
+    void deliversTheMessageUnchanged();
+    void refusedRecipientIsAnError();
+
+private:
+    void send(const QString &recipient, const QString &message);
+
+    QTemporaryDir m_config;
+    std::unique_ptr<SambaReceiver> m_receiver;
+    std::unique_ptr<MessageBoxWatcher> m_boxes;
+    std::unique_ptr<FrmMain> m_window;
+};
+
+void TestQuillpostEndToEnd::initTestCase()
+{
+    if (!g_noNetwork.isEmpty())
+        QSKIP(qPrintable(g_noNetwork));
+    // No preset recipient: the settings folder is empty.
+    qputenv("XDG_CONFIG_HOME", m_config.path().toLocal8Bit());
+    m_receiver = std::make_unique<SambaReceiver>(QStringLiteral("127.0.0.2"));
+    const QString problem = m_receiver->start();
+    if (problem.contains(QLatin1String("not installed")))
+        QSKIP(qPrintable(problem));
+    QVERIFY2(problem.isEmpty(), qPrintable(problem));
+}
+
+void TestQuillpostEndToEnd::init()
+{
+    m_receiver->clear();
+    m_boxes = std::make_unique<MessageBoxWatcher>();
+    m_window = std::make_unique<FrmMain>();
+    m_window->show();
+}
+
+void TestQuillpostEndToEnd::cleanup()
+{
+    m_window.reset();
+    m_boxes.reset();
+}
+
+void TestQuillpostEndToEnd::send(const QString &recipient, const QString &message)
+{
+    m_window->findChild<QLineEdit *>("txtTo")->setText(recipient);
+    m_window->findChild<QPlainTextEdit *>("txtMessage")->setPlainText(message);
+    QTest::mouseClick(m_window->findChild<QPushButton *>("cmdSend"), Qt::LeftButton);
+}
+
+void TestQuillpostEndToEnd::deliversTheMessageUnchanged_data()
+{
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<QByteArray>("received");
+    QTest::newRow("one line") << "Lunch is ready." << QByteArray("Lunch is ready.");
+    QTest::newRow("three lines") << "one\ntwo\nthree" << QByteArray("one\ntwo\nthree");
+    QTest::newRow("shell characters") << "\"$HOME\" `id` $(id) \\ ;|&" << QByteArray("\"$HOME\" `id` $(id) \\ ;|&");
+}
+
+void TestQuillpostEndToEnd::deliversTheMessageUnchanged()
+{
+    QFETCH(QString, message);
+    QFETCH(QByteArray, received);
+    send(m_receiver->address(), message);
+
+    QCOMPARE(m_boxes->boxes.size(), 1);
+    QCOMPARE(m_boxes->boxes.first().title, QStringLiteral("Success"));
+    QCOMPARE(m_boxes->boxes.first().text, QStringLiteral("Message sent!"));
+    QCOMPARE(m_window->windowTitle(), QStringLiteral("Windows Quillon"));
+    const auto messages = m_receiver->messages();
+    QCOMPARE(messages.size(), 1);
+    QCOMPARE(messages.first().text, received);
+    QCOMPARE(m_window->findChild<QPlainTextEdit *>("txtMessage")->toPlainText(), QString());
+}
+
+void TestQuillpostEndToEnd::refusedRecipientIsAnError()
+{
+    // Nothing listens on 127.0.0.3.
+    send(QStringLiteral("127.0.0.3"), QStringLiteral("Hello"));
+    QCOMPARE(m_boxes->boxes.size(), 1);
+    QCOMPARE(m_boxes->boxes.first().title, QStringLiteral("Error"));
+    QCOMPARE(m_boxes->boxes.first().text, QStringLiteral("Failed to send the message!"));
+    QCOMPARE(int(m_boxes->boxes.first().icon), int(QMessageBox::Critical));
+    QCOMPARE(m_window->windowTitle(), QStringLiteral("Error"));
+    QCOMPARE(m_window->findChild<QPlainTextEdit *>("txtMessage")->toPlainText(), QStringLiteral("Hello"));
+}
+
+int main(int argc, char **argv)
+{
+    g_noNetwork = enterPrivateNetwork();
+    QApplication app(argc, argv);
+    app.setApplicationName(QStringLiteral("Quillpost"));
+    TestQuillpostEndToEnd test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_quillpost_e2e.moc"
