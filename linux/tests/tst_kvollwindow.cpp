@@ -230,7 +230,7 @@ void TestKvollWindow::outcomes()
     QCOMPARE(int(box.icon), icon);
     QCOMPARE(box.title, title);
     QCOMPARE(box.text, text);
-    QCOMPARE(box.buttons, 1);
+    QCOMPARE(box.buttonCount, 1);
     QCOMPARE(w->cboAddress->currentText(), address);
     if (delivered) {
         QCOMPARE(lastArguments(*m_smbclient), QStringList({"-M", address}));

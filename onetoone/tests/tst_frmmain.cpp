@@ -1,5 +1,6 @@
 #include "fakeplatform.h"
 #include "frmmain.h"
+#include "messageboxwatcher.h"
 
 #include <QApplication>
 #include <QDir>
@@ -20,56 +21,6 @@
 #include <memory>
 
 namespace {
-
-struct SeenBox
-{
-    QMessageBox::Icon icon = QMessageBox::NoIcon;
-    QString title;
-    QString text;
-    QMessageBox::StandardButtons buttons;
-    int buttonCount = 0;
-    QString ownerCaption;
-    QString messageAtBox;
-};
-
-// Answers every modal message box with OK and notes what it showed.
-class BoxWatcher : public QObject
-{
-public:
-    BoxWatcher()
-    {
-        connect(&timer, &QTimer::timeout, this, &BoxWatcher::poll);
-        timer.start(10);
-    }
-
-    QList<SeenBox> boxes;
-
-private:
-    void poll()
-    {
-        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
-        if (!box || !box->isVisible())
-            return;
-        SeenBox seen;
-        seen.icon = box->icon();
-        seen.title = box->windowTitle();
-        seen.text = box->text();
-        seen.buttons = box->standardButtons();
-        seen.buttonCount = int(box->buttons().size());
-        if (QWidget *owner = box->parentWidget()) {
-            seen.ownerCaption = owner->window()->windowTitle();
-            if (auto *message = owner->window()->findChild<QPlainTextEdit *>("txtMessage"))
-                seen.messageAtBox = message->toPlainText();
-        }
-        boxes << seen;
-        if (QAbstractButton *ok = box->button(QMessageBox::Ok))
-            ok->click();
-        else
-            box->reject();
-    }
-
-    QTimer timer;
-};
 
 // QTest::keyClicks() knows ASCII only; other characters go in as key events
 // that carry just their text, as an input method delivers them.
@@ -153,7 +104,7 @@ private:
     QTemporaryDir configHome;
     QString settingsPath;
     std::unique_ptr<FrmMain> window;
-    std::unique_ptr<BoxWatcher> watcher;
+    std::unique_ptr<MessageBoxWatcher> watcher;
 };
 
 void TestFrmMain::initTestCase()
@@ -171,7 +122,7 @@ void TestFrmMain::init()
 {
     fakeplatform::reset();
     QFile::remove(settingsPath);
-    watcher = std::make_unique<BoxWatcher>();
+    watcher = std::make_unique<MessageBoxWatcher>();
 }
 
 void TestFrmMain::cleanup()
@@ -443,15 +394,15 @@ void TestFrmMain::successfulSend()
     QTest::qWait(50);
 
     QCOMPARE(watcher->boxes.size(), 1);
-    const SeenBox box = watcher->boxes.first();
+    const ShownBox box = watcher->boxes.first();
     QCOMPARE(box.text, QStringLiteral("Message sent!"));
     QCOMPARE(box.title, QStringLiteral("Success"));
     QCOMPARE(box.icon, QMessageBox::Information);
-    QCOMPARE(box.buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
+    QCOMPARE(box.standardButtons, QMessageBox::StandardButtons(QMessageBox::Ok));
     QCOMPARE(box.buttonCount, 1);
     // The caption is back before the box; the message is cleared after it.
     QCOMPARE(box.ownerCaption, QStringLiteral("Windows Quillon"));
-    QCOMPARE(box.messageAtBox, QStringLiteral("Lunch at noon?"));
+    QCOMPARE(box.ownerMessage, QStringLiteral("Lunch at noon?"));
 
     QCOMPARE(fakeplatform::state().calls.size(), std::size_t(1));
     const auto &call = fakeplatform::state().calls[0];
@@ -477,11 +428,11 @@ void TestFrmMain::failedSend()
     QTest::qWait(50);
 
     QCOMPARE(watcher->boxes.size(), 1);
-    const SeenBox box = watcher->boxes.first();
+    const ShownBox box = watcher->boxes.first();
     QCOMPARE(box.text, QStringLiteral("Failed to send the message!"));
     QCOMPARE(box.title, QStringLiteral("Error"));
     QCOMPARE(box.icon, QMessageBox::Critical);
-    QCOMPARE(box.buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
+    QCOMPARE(box.standardButtons, QMessageBox::StandardButtons(QMessageBox::Ok));
     QCOMPARE(box.buttonCount, 1);
     QCOMPARE(box.ownerCaption, QStringLiteral("Error"));
 
