@@ -1,6 +1,7 @@
 #include "mainwindow.h"
 
 #include "history.h"
+#include "messagetext.h"
 #include "send.h"
 
 #include <QCloseEvent>
@@ -10,6 +11,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QStringListModel>
+#include <QTextDocument>
 
 #include <cstdlib>
 
@@ -122,7 +124,8 @@ void TfrmMain::closeEvent(QCloseEvent *event)
 
 void TfrmMain::cmdSendClick(QObject * /*Sender*/)
 {
-    QString message = txtMessage->toPlainText();
+    // The raw text keeps what toPlainText() would change (no-break spaces).
+    QString message = quillon::messageFromEditor(txtMessage->document()->toRawText(), QStringLiteral("\n"));
     if (message.endsWith(u'\n'))
         message.chop(1);
     if (message.isEmpty())

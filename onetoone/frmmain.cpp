@@ -169,6 +169,6 @@ void FrmMain::updateSendEnabled()
 
 QString FrmMain::messageText() const
 {
-    return quillpost::messageFromEditor(
-        txtMessage->document()->toRawText(), quillpost::nativeLineBreak());
+    return quillon::messageFromEditor(
+        txtMessage->document()->toRawText(), quillon::nativeLineBreak());
 }

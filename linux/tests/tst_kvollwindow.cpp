@@ -261,6 +261,7 @@ void TestKvollWindow::messageReachesSmbclientWithOneLineFeed_data()
     QTest::newRow("trailing line break dropped") << "one\n" << QByteArray("one\n");
     QTest::newRow("spaces only") << "   " << QByteArray("   \n");
     QTest::newRow("shell characters") << "\"$HOME\" `id` $(id) \\n '" << QByteArray("\"$HOME\" `id` $(id) \\n '\n");
+    QTest::newRow("no-break space kept") << QStringLiteral("a\u00a0b") << QByteArray("a\xc2\xa0" "b\n");
     QTest::newRow("utf-8 locale") << "Grüße €" << QByteArray("Gr\xc3\xbc\xc3\x9f" "e \xe2\x82\xac\n");
 }
 

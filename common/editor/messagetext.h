@@ -3,7 +3,7 @@
 
 #include <QString>
 
-namespace quillpost {
+namespace quillon {
 
 // The message from the raw text of the message editor: paragraph and line
 // separators become lineBreak, every other character stays as typed.
@@ -13,4 +13,4 @@ QString messageFromEditor(const QString &rawText, const QString &lineBreak);
 // Windows, LF elsewhere.
 QString nativeLineBreak();
 
-} // namespace quillpost
+} // namespace quillon

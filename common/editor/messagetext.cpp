@@ -1,6 +1,6 @@
 #include "messagetext.h"
 
-namespace quillpost {
+namespace quillon {
 
 QString messageFromEditor(const QString &rawText, const QString &lineBreak)
 {
@@ -27,4 +27,4 @@ QString nativeLineBreak()
 #endif
 }
 
-} // namespace quillpost
+} // namespace quillon

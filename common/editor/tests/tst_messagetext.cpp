@@ -4,7 +4,7 @@
 #include <QTest>
 #include <QTextDocument>
 
-using quillpost::messageFromEditor;
+using quillon::messageFromEditor;
 
 class TestMessageText : public QObject
 {
@@ -58,9 +58,9 @@ void TestMessageText::fromEditor()
 void TestMessageText::nativeLineBreak()
 {
 #ifdef Q_OS_WIN
-    QCOMPARE(quillpost::nativeLineBreak(), QStringLiteral("\r\n"));
+    QCOMPARE(quillon::nativeLineBreak(), QStringLiteral("\r\n"));
 #else
-    QCOMPARE(quillpost::nativeLineBreak(), QStringLiteral("\n"));
+    QCOMPARE(quillon::nativeLineBreak(), QStringLiteral("\n"));
 #endif
 }
 
