@@ -1,5 +1,7 @@
 #!/bin/sh
-# Draws the Quillpost icons with ImageMagick: a closed envelope.
+# Draws the program icons with ImageMagick.
+#   linux/icons/kvoll.png         48 x 48, a speech bubble with an envelope flap
+# Quillpost's is a closed envelope:
 #   onetoone/icons/quillpost.ico  32 x 32, 16 colours (the Windows program icon)
 #   onetoone/icons/quillpost.png  48 x 48 (the Linux desktop entry)
 # The generated files are kept in the repository; run this again only to
@@ -31,3 +33,9 @@ convert "$tmp/quillpost32.gif" "$out/quillpost.ico"
 
 convert -size 48x48 xc:none -draw "scale 1.5,1.5 $(envelope)" \
     -depth 8 -strip -define png:exclude-chunks=date,time "$out/quillpost.png"
+
+# kvoll
+convert -size 48x48 xc:none -fill '#2d6cdf' -draw 'roundrectangle 3,9 44,38 5,5' \
+    -fill white -draw 'polygon 6,13 24,27 42,13 42,16 24,30 6,16' \
+    -fill '#2d6cdf' -draw 'polygon 14,38 14,46 24,38' \
+    -strip -define png:exclude-chunks=date,time "$out/../../linux/icons/kvoll.png"
