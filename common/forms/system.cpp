@@ -1,0 +1,65 @@
+#include "system.h"
+
+#include "platform.h"
+
+namespace forms {
+
+bool System::broadcastMessage(
+    const std::u16string &toUser, const std::u16string &fromUser, const std::u16string &message)
+{
+    return BroadcastMessage(toUser, fromUser, message);
+}
+
+std::u16string System::computerName()
+{
+    return ComputerName();
+}
+
+std::u16string System::addSlash(const std::u16string &path)
+{
+    return AddSlash(path);
+}
+
+bool System::fileExists(const std::u16string &path)
+{
+    return FileExists(path);
+}
+
+std::u16string System::programFolder()
+{
+    return ProgramFolder();
+}
+
+bool System::ensureFolder(const std::u16string &path)
+{
+    return EnsureFolder(path);
+}
+
+std::u16string System::readProfileString(const std::u16string &section, const std::u16string &key,
+    const std::u16string &defaultValue, const std::u16string &path)
+{
+    return ReadProfileString(section, key, defaultValue, path);
+}
+
+bool System::writeProfileString(const std::u16string &section, const std::u16string &key,
+    const std::u16string &value, const std::u16string &path)
+{
+    return WriteProfileString(section, key, value, path);
+}
+
+std::optional<std::u16string> System::readTextFile(const std::u16string &path)
+{
+    return ReadTextFile(path);
+}
+
+bool System::writeTextFile(const std::u16string &path, const std::u16string &text)
+{
+    return WriteTextFile(path, text);
+}
+
+bool System::startProgram(const std::u16string &commandLine)
+{
+    return StartProgram(commandLine);
+}
+
+} // namespace forms
