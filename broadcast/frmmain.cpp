@@ -1,0 +1,267 @@
+#include "frmmain.h"
+
+#include "countdown.h"
+#include "frmfile.h"
+#include "rangeexpansion.h"
+#include "windowtables.h"
+
+#include <string>
+
+namespace crier {
+
+namespace {
+
+// The address book has one settings slot per entry.
+constexpr int bookSlots = 100;
+constexpr int enterKey = 13;
+// The countdown counts seconds.
+constexpr int tickMilliseconds = 1000;
+
+std::u16string decimal(int number)
+{
+    const std::string digits = std::to_string(number);
+    return std::u16string(digits.begin(), digits.end());
+}
+
+} // namespace
+
+FrmMain::FrmMain(forms::Toolkit &toolkit, forms::System &system)
+    : m_toolkit(toolkit), m_system(system), m_view(toolkit.build(mainWindow)),
+      lstNetwork(m_view->get<forms::ListBox>("lstNetwork")),
+      cmdRemove(m_view->get<forms::Button>("cmdRemove")),
+      cmdAdd(m_view->get<forms::Button>("cmdAdd")),
+      txtAddress(m_view->get<forms::TextBox>("txtAddress")),
+      cmdSave(m_view->get<forms::Button>("cmdSave")),
+      cmdSend(m_view->get<forms::Button>("cmdSend")),
+      lstStatus(m_view->get<forms::ListBox>("lstStatus")),
+      txtMessage(m_view->get<forms::TextBox>("txtMessage")),
+      lstTemp(m_view->get<forms::ListBox>("lstTemp")),
+      txtCount(m_view->get<forms::TextBox>("txtCount")),
+      chkCount(m_view->get<forms::CheckBox>("chkCount")),
+      txtFile(m_view->get<forms::TextBox>("txtFile")),
+      cmdBrowse(m_view->get<forms::Button>("cmdBrowse")),
+      tmrCount(m_view->get<forms::Timer>("tmrCount"))
+{
+    lstNetwork.onClick = [this] { lstNetwork_Click(); };
+    cmdRemove.onClick = [this] { cmdRemove_Click(); };
+    cmdAdd.onClick = [this] { cmdAdd_Click(); };
+    txtAddress.onKeyPress = [this](int key) { return txtAddress_KeyPress(key); };
+    cmdSave.onClick = [this] { cmdSave_Click(); };
+    cmdSend.onClick = [this] { cmdSend_Click(); };
+    txtCount.onKeyPress = [this](int key) { return txtCount_KeyPress(key); };
+    tmrCount.onTick = [this] { tmrCount_Timer(); };
+    cmdBrowse.onClick = [this] { cmdBrowse_Click(); };
+    // Closing the main window ends the program; an open picker goes with it.
+    m_view->onClose = [this] { m_frmFile.reset(); };
+
+    Form_Load();
+}
+
+FrmMain::~FrmMain() = default;
+
+void FrmMain::show()
+{
+    m_view->show();
+}
+
+// ---- settings --------------------------------------------------------------
+
+std::u16string FrmMain::ReadFromINI(
+    const std::u16string &Heading, const std::u16string &Key, const std::u16string &Default)
+{
+    // The whole value: a cut here would shorten a long program path, and the
+    // next save would store the cut one.
+    return m_system.readProfileString(Heading, Key, Default, settingsFile());
+}
+
+bool FrmMain::WriteToINI(
+    const std::u16string &Heading, const std::u16string &Key, const std::u16string &Value)
+{
+    return m_system.writeProfileString(Heading, Key, Value, settingsFile());
+}
+
+void FrmMain::Form_Load()
+{
+    sAppPath = m_system.addSlash(m_system.programFolder());
+    sComputerName = m_system.computerName();
+
+    if (m_system.fileExists(settingsFile())) {
+        for (int slot = 0; slot < bookSlots; ++slot) {
+            const std::u16string entry = ReadFromINI(u"List", decimal(slot), u"N");
+            if (entry == u"N")
+                break;
+            lstNetwork.addItem(entry);
+        }
+        const auto count = readCount(ReadFromINI(u"Options", u"Count", u"0"));
+        if (count == 1.0)
+            chkCount.setState(forms::CheckBox::Checked);
+        else if (count == 2.0)
+            chkCount.setState(forms::CheckBox::Grayed);
+        txtFile.setText(ReadFromINI(u"Options", u"File", u""));
+    }
+
+    if (m_system.fileExists(messageFile())) {
+        if (const auto message = m_system.readTextFile(messageFile()))
+            txtMessage.setText(*message);
+    }
+
+    lstStatus.clear();
+    lstStatus.addItem(u"Ready");
+}
+
+void FrmMain::cmdSave_Click()
+{
+    // Every step runs even when one before it failed; the user learns of a
+    // failure once, at the end.
+    bool saved = m_system.ensureFolder(sAppPath);
+
+    for (int slot = 0; slot < bookSlots; ++slot) {
+        if (ReadFromINI(u"List", decimal(slot), u"N") != u"N")
+            saved = WriteToINI(u"List", decimal(slot), u"N") && saved;
+    }
+    int written = 0;
+    for (int i = 0; i < lstNetwork.count(); ++i) {
+        const std::u16string entry = lstNetwork.item(i);
+        if (!entry.empty())
+            saved = WriteToINI(u"List", decimal(written++), entry) && saved;
+    }
+    saved = WriteToINI(u"Options", u"Count", decimal(chkCount.state())) && saved;
+    saved = WriteToINI(u"Options", u"File", txtFile.text()) && saved;
+    saved = m_system.writeTextFile(messageFile(), txtMessage.text()) && saved;
+
+    if (!saved) {
+        m_view->messageBox(
+            u"The settings could not be saved.", u"Error", forms::BoxIcon::Exclamation);
+    }
+}
+
+// ---- address book ----------------------------------------------------------
+
+void FrmMain::cmdAdd_Click()
+{
+    const std::u16string address = txtAddress.text();
+    if (address.empty())
+        return;
+    if (lstNetwork.count() >= bookSlots)
+        return;
+    const int current = lstNetwork.currentIndex();
+    lstNetwork.insertItem(current >= 0 ? current : 0, address);
+    txtAddress.setText(u"");
+}
+
+void FrmMain::cmdRemove_Click()
+{
+    for (int i = 0; i < lstNetwork.count(); ++i) {
+        if (lstNetwork.isSelected(i)) {
+            lstNetwork.removeItem(i);
+            return;
+        }
+    }
+}
+
+void FrmMain::lstNetwork_Click()
+{
+    const int current = lstNetwork.currentIndex();
+    if (current >= 0)
+        txtAddress.setText(lstNetwork.item(current));
+}
+
+int FrmMain::txtAddress_KeyPress(int KeyAscii)
+{
+    if (KeyAscii == enterKey)
+        cmdAdd_Click();
+    return KeyAscii;
+}
+
+// ---- broadcast run -----------------------------------------------------------
+
+bool FrmMain::sendTo(const std::u16string &host)
+{
+    // The window stays alive between two sends: it repaints, takes input and
+    // lets the countdown tick.
+    m_toolkit.processPendingEvents();
+    const bool sent = m_system.broadcastMessage(host, sComputerName, txtMessage.text());
+    if (sent)
+        m_toolkit.processPendingEvents();
+    return sent;
+}
+
+void FrmMain::cmdSend_Click()
+{
+    if (txtMessage.text().empty())
+        return;
+    if (lstNetwork.count() == 0)
+        return;
+
+    cmdSend.setEnabled(false);
+    cmdSend.setCaption(u"Sending...");
+    lstStatus.clear();
+    lstTemp.clear();
+
+    for (int i = 0; i < lstNetwork.count(); ++i) {
+        const std::u16string entry = lstNetwork.item(i);
+        const Expansion expansion = expandEntry(entry);
+        for (int failure = 0; failure < expansion.failures; ++failure)
+            lstStatus.addItem(u"ERROR - " + entry);
+        for (const std::u16string &host : expansion.hosts)
+            lstTemp.addItem(host);
+    }
+
+    // The host list is read as the run goes: the user may edit the book, but
+    // not lstTemp, which is never shown.
+    for (int i = 0; i < lstTemp.count(); ++i) {
+        const std::u16string host = lstTemp.item(i);
+        lstStatus.addItem(host + (sendTo(host) ? u" - OK" : u" - Failed"));
+    }
+
+    cmdSend.setEnabled(true);
+    cmdSend.setCaption(u"&Send");
+    const forms::CheckBox::State countdown = chkCount.state();
+    if (countdown == forms::CheckBox::Unchecked) {
+        m_view->messageBox(u"The message was broadcasted!", u"Done", forms::BoxIcon::Information);
+    }
+    lstStatus.addItem(u"");
+    lstStatus.addItem(u"Done.");
+
+    if (countdown == forms::CheckBox::Checked) {
+        // An unreadable count is reported; the first tick then starts the
+        // program all the same.
+        if (!readCount(txtCount.text()))
+            lstStatus.addItem(u"ERROR - ");
+        tmrCount.setInterval(tickMilliseconds);
+        tmrCount.setEnabled(true);
+    }
+}
+
+// ---- countdown -------------------------------------------------------------
+
+int FrmMain::txtCount_KeyPress(int KeyAscii)
+{
+    return OnlyNumeric(KeyAscii);
+}
+
+void FrmMain::tmrCount_Timer()
+{
+    const auto count = readCount(txtCount.text());
+    if (!count || *count < 1) {
+        // A program that does not start is passed over: the tool ends anyway.
+        m_system.startProgram(txtFile.text());
+        m_toolkit.endProcess();
+    }
+    txtCount.setText(countText(*count - 1));
+}
+
+// ---- file picker -----------------------------------------------------------
+
+void FrmMain::cmdBrowse_Click()
+{
+    if (m_frmFile) {
+        m_frmFile->view().bringToFront();
+        return;
+    }
+    m_frmFile
+        = std::make_unique<FrmFile>(m_toolkit, m_system, txtFile, [this] { m_frmFile.reset(); });
+    m_frmFile->view().show();
+}
+
+} // namespace crier

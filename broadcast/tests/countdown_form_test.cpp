@@ -1,0 +1,145 @@
+// The countdown: each tick of tmrCount lowers the count, and the tick that
+// finds it run out starts the program and ends the tool.
+#include "crierfixture.h"
+
+namespace {
+
+using Items = std::vector<std::u16string>;
+
+class CountdownTest : public CrierTest
+{
+protected:
+    void SetUp() override
+    {
+        start();
+        txtMessage().setText(u"Going down");
+        fillBook({u"A"});
+        chkCount().click();
+        txtFile().setText(u"/usr/bin/halt-helper --now");
+    }
+
+    // Arms the countdown with this count.
+    void arm(const std::u16string &count)
+    {
+        txtCount().setText(count);
+        cmdSend().click();
+        ASSERT_TRUE(tmrCount().enabled);
+    }
+
+    // Ticks until the tool ends; answers the counts shown before that.
+    Items tickToEnd(int limit = 1000)
+    {
+        Items shown;
+        for (int i = 0; i < limit; ++i) {
+            try {
+                tmrCount().elapse();
+            } catch (const fakes::ProcessEnded &) {
+                return shown;
+            }
+            shown.push_back(txtCount().value);
+        }
+        ADD_FAILURE() << "the tool did not end";
+        return shown;
+    }
+};
+
+TEST_F(CountdownTest, CountsSecondsThenStartsProgram)
+{
+    arm(u"3");
+    EXPECT_EQ(tickToEnd(), (Items {u"2", u"1", u"0"}));
+    EXPECT_EQ(system.started, Items {u"/usr/bin/halt-helper --now"});
+}
+
+TEST_F(CountdownTest, SixtyTakesSixtyOneTicks)
+{
+    arm(u"60");
+    const Items shown = tickToEnd();
+    ASSERT_EQ(shown.size(), 60u);
+    EXPECT_EQ(shown.front(), u"59");
+    EXPECT_EQ(shown.back(), u"0");
+    EXPECT_EQ(system.started.size(), 1u);
+}
+
+TEST_F(CountdownTest, ZeroStartsAtFirstTick)
+{
+    arm(u"0");
+    EXPECT_TRUE(tickToEnd().empty());
+    EXPECT_EQ(system.started.size(), 1u);
+}
+
+TEST_F(CountdownTest, UnreadableCountStartsAtFirstTick)
+{
+    arm(u"");
+    EXPECT_TRUE(tickToEnd().empty());
+    EXPECT_EQ(system.started.size(), 1u);
+}
+
+TEST_F(CountdownTest, EmptiedDuringCountdownStartsAtNextTick)
+{
+    arm(u"60");
+    tmrCount().elapse();
+    tmrCount().elapse();
+    EXPECT_EQ(txtCount().value, u"58");
+    txtCount().setText(u"");
+    EXPECT_TRUE(tickToEnd().empty());
+}
+
+TEST_F(CountdownTest, EditedCountChangesRemainingTicks)
+{
+    arm(u"60");
+    tmrCount().elapse();
+    txtCount().setText(u"2");
+    EXPECT_EQ(tickToEnd(), (Items {u"1", u"0"}));
+}
+
+TEST_F(CountdownTest, PastedFractionCountsDown)
+{
+    arm(u"60");
+    txtCount().setText(u"2.5");
+    EXPECT_EQ(tickToEnd(), (Items {u"1.5", u"0.5"}));
+}
+
+TEST_F(CountdownTest, EmptyProgramEndsAllTheSame)
+{
+    txtFile().setText(u"");
+    arm(u"1");
+    tickToEnd();
+    EXPECT_EQ(system.started, Items {u""});
+}
+
+TEST_F(CountdownTest, UncheckingDoesNotStopIt)
+{
+    arm(u"1");
+    chkCount().click();
+    EXPECT_EQ(tickToEnd(), Items {u"0"});
+}
+
+TEST_F(CountdownTest, TickInTheMiddleOfARunEndsTheTool)
+{
+    arm(u"0");
+    // A second run: the timer ticks while the run waits between two sends.
+    fillBook({u"B", u"C"});
+    system.sends.clear();
+    toolkit.pendingEvents = [&] { tmrCount().elapse(); };
+    EXPECT_THROW(cmdSend().click(), fakes::ProcessEnded);
+    EXPECT_TRUE(system.sends.empty());
+    EXPECT_EQ(system.started.size(), 1u);
+}
+
+TEST_F(CountdownTest, CountBoxTakesDigitsAndBackspace)
+{
+    txtCount().setText(u"");
+    txtCount().type(u"7a-.\r 5");
+    EXPECT_EQ(txtCount().value, u"75");
+    txtCount().type(u"\b");
+    EXPECT_EQ(txtCount().value, u"7");
+}
+
+TEST_F(CountdownTest, OtherBoxesAreNotFiltered)
+{
+    txtAddress().setText(u"");
+    txtAddress().type(u"pc-1.a");
+    EXPECT_EQ(txtAddress().value, u"pc-1.a");
+}
+
+} // namespace

@@ -1,0 +1,75 @@
+#include "countdown.h"
+
+#include <gtest/gtest.h>
+
+#include <optional>
+
+namespace {
+
+struct KeyCase
+{
+    int key;
+    int expected;
+};
+
+void PrintTo(const KeyCase &c, std::ostream *out)
+{
+    *out << c.key;
+}
+
+class OnlyNumericTest : public testing::TestWithParam<KeyCase>
+{
+};
+
+TEST_P(OnlyNumericTest, Filters)
+{
+    EXPECT_EQ(crier::OnlyNumeric(GetParam().key), GetParam().expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(Keys, OnlyNumericTest,
+    testing::Values(KeyCase {8, 8}, KeyCase {'0', '0'}, KeyCase {'7', '7'}, KeyCase {'9', '9'},
+        KeyCase {'/', 0}, KeyCase {':', 0}, KeyCase {'a', 0}, KeyCase {'-', 0}, KeyCase {'.', 0},
+        KeyCase {' ', 0}, KeyCase {13, 0}, KeyCase {22, 0}, KeyCase {3, 0}, KeyCase {0x00e9, 0},
+        KeyCase {-1, 0}));
+
+struct CountCase
+{
+    const char *name;
+    std::u16string text;
+    std::optional<double> expected;
+};
+
+void PrintTo(const CountCase &c, std::ostream *out)
+{
+    *out << c.name;
+}
+
+class ReadCountTest : public testing::TestWithParam<CountCase>
+{
+};
+
+TEST_P(ReadCountTest, Reads)
+{
+    EXPECT_EQ(crier::readCount(GetParam().text), GetParam().expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(Texts, ReadCountTest,
+    testing::Values(CountCase {"Digits", u"60", 60}, CountCase {"Zero", u"0", 0},
+        CountCase {"LeadingZeros", u"007", 7}, CountCase {"Fraction", u"2.5", 2.5},
+        CountCase {"BareFraction", u".5", 0.5}, CountCase {"Blanks", u" 12 ", 12},
+        CountCase {"Negative", u"-3", -3}, CountCase {"Plus", u"+3", 3},
+        CountCase {"Empty", u"", std::nullopt}, CountCase {"BlanksOnly", u"  ", std::nullopt},
+        CountCase {"Letters", u"ten", std::nullopt}, CountCase {"Trailing", u"5x", std::nullopt},
+        CountCase {"TwoSigns", u"--5", std::nullopt}, CountCase {"Infinity", u"inf", std::nullopt},
+        CountCase {"Comma", u"2,5", std::nullopt}, CountCase {"Wide", u"\uff15", std::nullopt}));
+
+TEST(CountText, ShortestForm)
+{
+    EXPECT_EQ(crier::countText(59), u"59");
+    EXPECT_EQ(crier::countText(0), u"0");
+    EXPECT_EQ(crier::countText(1.5), u"1.5");
+    EXPECT_EQ(crier::countText(2.3), u"2.3");
+    EXPECT_EQ(crier::countText(123456789), u"123456789");
+}
+
+} // namespace
