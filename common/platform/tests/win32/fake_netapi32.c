@@ -4,6 +4,8 @@
  *
  * QUILLON_FAKE_NETAPI_LOG     file that gets one line per call
  * QUILLON_FAKE_NETAPI_STATUS  the status to answer (decimal), 0 if unset
+ * QUILLON_FAKE_NETAPI_REFUSE  a recipient answered with NERR_NameNotFound
+ *                             (2273) whatever the status says
  *
  * Wine loads it in place of its own netapi32 only with netapi32=n in
  * WINEDLLOVERRIDES and the DLL next to the program. */
@@ -86,6 +88,12 @@ DWORD WINAPI NetMessageBufferSend(
     LPCWSTR servername, LPCWSTR msgname, LPCWSTR fromname, LPBYTE buf, DWORD buflen)
 {
     logCall(servername, msgname, fromname, buf, buflen);
+
+    WCHAR refused[256];
+    const DWORD refusedLength
+        = GetEnvironmentVariableW(L"QUILLON_FAKE_NETAPI_REFUSE", refused, 256);
+    if (refusedLength > 0 && refusedLength < 256 && msgname && wcscmp(msgname, refused) == 0)
+        return 2273;
 
     WCHAR status[32];
     const DWORD n = GetEnvironmentVariableW(L"QUILLON_FAKE_NETAPI_STATUS", status, 32);

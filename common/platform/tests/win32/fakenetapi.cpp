@@ -12,6 +12,7 @@ namespace {
 
 const wchar_t logVariable[] = L"QUILLON_FAKE_NETAPI_LOG";
 const wchar_t statusVariable[] = L"QUILLON_FAKE_NETAPI_STATUS";
+const wchar_t refuseVariable[] = L"QUILLON_FAKE_NETAPI_REFUSE";
 
 // The real service must never be reached, and Wine's own netapi32 crashes
 // on NetMessageBufferSend.
@@ -45,17 +46,25 @@ FakeNetapi::FakeNetapi()
     const std::wstring log = (m_folder.path() / "netapi.log").wstring();
     ::SetEnvironmentVariableW(logVariable, log.c_str());
     ::SetEnvironmentVariableW(statusVariable, nullptr);
+    ::SetEnvironmentVariableW(refuseVariable, nullptr);
 }
 
 FakeNetapi::~FakeNetapi()
 {
     ::SetEnvironmentVariableW(logVariable, nullptr);
     ::SetEnvironmentVariableW(statusVariable, nullptr);
+    ::SetEnvironmentVariableW(refuseVariable, nullptr);
 }
 
 void FakeNetapi::answer(unsigned long status)
 {
     ::SetEnvironmentVariableW(statusVariable, std::to_wstring(status).c_str());
+}
+
+void FakeNetapi::refuse(const std::u16string &recipient)
+{
+    ::SetEnvironmentVariableW(
+        refuseVariable, std::wstring(recipient.begin(), recipient.end()).c_str());
 }
 
 std::vector<NetapiCall> FakeNetapi::calls() const

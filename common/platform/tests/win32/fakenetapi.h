@@ -31,6 +31,9 @@ public:
     FakeNetapi &operator=(const FakeNetapi &) = delete;
 
     void answer(unsigned long status);
+    // That one recipient is refused (NERR_NameNotFound), the others answered
+    // as before.
+    void refuse(const std::u16string &recipient);
     std::vector<NetapiCall> calls() const;
 
 private:

@@ -1,0 +1,384 @@
+// Crier's two windows as the Win32 toolkit builds them from their tables,
+// and the forms' flows through the real controls under Wine.
+#include "crierwindows.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+#include <map>
+
+using namespace win32testing;
+using Items = std::vector<std::wstring>;
+
+namespace {
+
+const wchar_t *classOf(forms::Kind kind)
+{
+    switch (kind) {
+    case forms::Kind::Label:
+        return L"Static";
+    case forms::Kind::TextBox:
+    case forms::Kind::MultiLineTextBox:
+        return L"Edit";
+    case forms::Kind::ListBox:
+    case forms::Kind::FolderList:
+    case forms::Kind::FileList:
+        return L"ListBox";
+    case forms::Kind::Button:
+    case forms::Kind::CheckBox:
+        return L"Button";
+    case forms::Kind::DriveList:
+        return L"ComboBox";
+    case forms::Kind::Timer:
+        break;
+    }
+    return L"";
+}
+
+bool takesFocus(const forms::ControlSpec &row)
+{
+    return row.kind != forms::Kind::Label && row.kind != forms::Kind::Timer
+        && !(row.flags & forms::Hidden);
+}
+
+std::map<std::wstring, std::wstring> tooltipsOf(HWND window)
+{
+    std::map<std::wstring, std::wstring> found;
+    for (HWND tip = nullptr; (tip = ::FindWindowExW(nullptr, tip, TOOLTIPS_CLASSW, nullptr));) {
+        if (::GetWindow(tip, GW_OWNER) != window)
+            continue;
+        const int count = int(::SendMessageW(tip, TTM_GETTOOLCOUNT, 0, 0));
+        for (int i = 0; i < count; ++i) {
+            wchar_t buffer[80] = {};
+            TTTOOLINFOW tool = {};
+            tool.cbSize = TTTOOLINFOW_V2_SIZE;
+            tool.lpszText = buffer;
+            ::SendMessageW(tip, TTM_ENUMTOOLSW, WPARAM(i), reinterpret_cast<LPARAM>(&tool));
+            found[text(reinterpret_cast<HWND>(tool.uId))] = buffer;
+        }
+    }
+    return found;
+}
+
+// Checks a built window against its table: frame, client size, each
+// control's class, place and visibility, tooltips, the focus at the start
+// and the way Tab walks the controls.
+void expectBuiltAsTable(
+    forms::win32::Toolkit &toolkit, forms::View &view, const forms::WindowSpec &spec)
+{
+    const HWND window = forms::win32::windowOf(view);
+    ASSERT_TRUE(window);
+    EXPECT_EQ(text(window),
+        std::wstring(
+            spec.caption, spec.caption + std::char_traits<char16_t>::length(spec.caption)));
+    RECT client;
+    ::GetClientRect(window, &client);
+    EXPECT_EQ(client.right, spec.clientWidth);
+    EXPECT_EQ(client.bottom, spec.clientHeight);
+    const LONG frame = style(window);
+    EXPECT_EQ(frame & WS_CAPTION, WS_CAPTION);
+    EXPECT_TRUE(frame & WS_SYSMENU);
+    EXPECT_FALSE(frame & (WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_THICKFRAME));
+
+    std::map<std::wstring, std::wstring> tooltips;
+    std::vector<const forms::ControlSpec *> tabOrder;
+    const forms::ControlSpec *initial = nullptr;
+    for (const forms::ControlSpec &row : spec.controls) {
+        SCOPED_TRACE(row.name);
+        if (row.kind == forms::Kind::Timer) {
+            EXPECT_TRUE(dynamic_cast<forms::Timer *>(view.find(row.name)));
+            continue;
+        }
+        const HWND child = control(view, spec, row.name);
+        ASSERT_TRUE(child);
+        EXPECT_EQ(className(child), classOf(row.kind));
+        const RECT at = placement(child);
+        EXPECT_EQ(at.left, row.left);
+        EXPECT_EQ(at.top, row.top);
+        EXPECT_EQ(at.right - at.left, row.width);
+        EXPECT_EQ(at.bottom - at.top, row.height);
+        EXPECT_EQ(::IsWindowVisible(child) != FALSE, !(row.flags & forms::Hidden));
+        if (row.tooltip)
+            tooltips[text(child)] = std::wstring(
+                row.tooltip, row.tooltip + std::char_traits<char16_t>::length(row.tooltip));
+        if (takesFocus(row))
+            tabOrder.push_back(&row);
+        if (row.flags & forms::InitialFocus)
+            initial = &row;
+    }
+    EXPECT_EQ(tooltipsOf(window), tooltips);
+
+    ASSERT_TRUE(initial);
+    EXPECT_EQ(::GetFocus(), control(view, spec, initial->name));
+    std::stable_sort(tabOrder.begin(), tabOrder.end(),
+        [](const auto *a, const auto *b) { return a->tabIndex < b->tabIndex; });
+    std::vector<std::string> expected, walked;
+    for (const auto *row : tabOrder)
+        expected.push_back(row->name);
+    expected.push_back(tabOrder.front()->name);
+    for (std::size_t i = 0; i < expected.size(); ++i) {
+        const HWND focus = ::GetFocus();
+        const forms::ControlSpec *row = nullptr;
+        for (const forms::ControlSpec &candidate : spec.controls) {
+            if (control(view, spec, candidate.name) == focus
+                && candidate.kind != forms::Kind::Timer)
+                row = &candidate;
+        }
+        walked.push_back(row ? row->name : "?");
+        pressKey(focus, VK_TAB);
+        pumpUntil(toolkit, [&] { return ::GetFocus() != focus; });
+    }
+    EXPECT_EQ(walked, expected);
+}
+
+TEST_F(CrierWindows, MainWindowIsBuiltAsItsTable)
+{
+    start();
+    expectBuiltAsTable(toolkit, form->view(), crier::mainWindow);
+    EXPECT_EQ(reinterpret_cast<HBRUSH>(::SendMessageW(mainWindow(), WM_CTLCOLORLISTBOX,
+                  reinterpret_cast<WPARAM>(::GetDC(control("lstStatus"))),
+                  reinterpret_cast<LPARAM>(control("lstStatus")))),
+        ::GetSysColorBrush(COLOR_MENU));
+    EXPECT_EQ(::SendMessageW(control("txtAddress"), EM_GETLIMITTEXT, 0, 0), 40);
+    EXPECT_TRUE(style(control("lstNetwork")) & LBS_EXTENDEDSEL);
+    EXPECT_FALSE(style(control("txtMessage")) & (WS_VSCROLL | WS_HSCROLL));
+}
+
+TEST_F(CrierWindows, FilePickerIsBuiltAsItsTable)
+{
+    start();
+    click("cmdBrowse");
+    crier::FrmFile *picker = form->filePicker();
+    ASSERT_TRUE(picker);
+    const HWND window = forms::win32::windowOf(picker->view());
+    pumpUntil(toolkit, [&] { return ::GetActiveWindow() == window; });
+    expectBuiltAsTable(toolkit, picker->view(), crier::filePickerWindow);
+}
+
+TEST_F(CrierWindows, EnterInTheAddressFieldAddsToTheBook)
+{
+    start();
+    ::SetFocus(control("txtAddress"));
+    type("txtAddress", L"PC1");
+    press("txtAddress", VK_RETURN);
+    EXPECT_EQ(items("lstNetwork"), Items {L"PC1"});
+    EXPECT_EQ(text(control("txtAddress")), L"");
+    type("txtAddress", L"PC2");
+    press("txtAddress", VK_RETURN);
+    EXPECT_EQ(items("lstNetwork"), (Items {L"PC2", L"PC1"}));
+}
+
+TEST_F(CrierWindows, PickedEntryIsCurrentForTheNextAdd)
+{
+    writeFile("ZK.INI", "[List]\r\n0=A\r\n1=B\r\n2=C\r\n");
+    start();
+    const HWND list = control("lstNetwork");
+    win32testing::click(list, listItemCentre(list, 2));
+    ASSERT_TRUE(pumpUntil(toolkit, [&] { return text(control("txtAddress")) == L"C"; }));
+    ::SetWindowTextW(control("txtAddress"), L"NEW");
+    click("cmdAdd");
+    EXPECT_EQ(items("lstNetwork"), (Items {L"A", L"B", L"NEW", L"C"}));
+    // "-" takes the lowest selected entry only.
+    ::SendMessageW(list, LB_SETSEL, TRUE, 0);
+    click("cmdRemove");
+    EXPECT_EQ(items("lstNetwork"), (Items {L"B", L"NEW", L"C"}));
+}
+
+TEST_F(CrierWindows, CountBoxTakesDigitsAndBackspaceOnly)
+{
+    start();
+    ::SetFocus(control("txtCount"));
+    ::SendMessageW(control("txtCount"), EM_SETSEL, 2, 2);
+    type("txtCount", L"7a-. \x16");
+    press("txtCount", VK_RETURN);
+    EXPECT_EQ(text(control("txtCount")), L"607");
+    type("txtCount", L"\b");
+    EXPECT_EQ(text(control("txtCount")), L"60");
+}
+
+TEST_F(CrierWindows, GreyFromTheSettingsFileAndClicksNeverGrey)
+{
+    writeFile("ZK.INI", "[Options]\r\nCount=2\r\nFile=C:\\run.bat\r\n");
+    start();
+    const HWND check = control("chkCount");
+    EXPECT_EQ(::SendMessageW(check, BM_GETCHECK, 0, 0), BST_INDETERMINATE);
+    EXPECT_EQ(text(control("txtFile")), L"C:\\run.bat");
+    std::vector<LRESULT> states;
+    for (int i = 0; i < 3; ++i) {
+        click("chkCount");
+        states.push_back(::SendMessageW(check, BM_GETCHECK, 0, 0));
+    }
+    EXPECT_EQ(states, (std::vector<LRESULT> {BST_CHECKED, BST_UNCHECKED, BST_CHECKED}));
+}
+
+TEST_F(CrierWindows, BroadcastRunThroughTheService)
+{
+    probe::FakeNetapi netapi;
+    netapi.refuse(u"REFUSED");
+    writeFile("ZK.INI", "[List]\r\n0=PC1\r\n1=10.0.0.1-10.0.0.2\r\n2=REFUSED\r\n");
+    start();
+    ::SetWindowTextW(control("txtMessage"), L"Hi \u00dc\u20ac!\r\nLine two");
+    BoxWatcher boxes;
+    Items statusWhileBoxOpen;
+    boxes.whileOpen = [&](const ShownBox &) { statusWhileBoxOpen = items("lstStatus"); };
+    click("cmdSend");
+
+    ASSERT_EQ(boxes.boxes.size(), 1u);
+    EXPECT_EQ(boxes.boxes[0].title, L"Done");
+    EXPECT_EQ(boxes.boxes[0].text, L"The message was broadcasted!");
+    EXPECT_EQ(boxes.boxes[0].icon, MB_ICONINFORMATION);
+    EXPECT_EQ(boxes.boxes[0].owner, mainWindow());
+    const Items results {L"PC1 - OK", L"10.0.0.1 - OK", L"10.0.0.2 - OK", L"REFUSED - Failed"};
+    EXPECT_EQ(statusWhileBoxOpen, results);
+    Items all = results;
+    all.insert(all.end(), {L"", L"Done."});
+    EXPECT_EQ(items("lstStatus"), all);
+    EXPECT_EQ(items("lstTemp"), (Items {L"PC1", L"10.0.0.1", L"10.0.0.2", L"REFUSED"}));
+    EXPECT_EQ(text(control("cmdSend")), L"&Send");
+    EXPECT_TRUE(::IsWindowEnabled(control("cmdSend")));
+
+    const auto calls = netapi.calls();
+    ASSERT_EQ(calls.size(), 4u);
+    EXPECT_EQ(probe::fromUtf16Hex(calls[1].recipient), u"10.0.0.1");
+    const std::u16string message = u"Hi \u00dc\u20ac!\r\nLine two";
+    for (const probe::NetapiCall &call : calls) {
+        EXPECT_TRUE(call.serverNull);
+        EXPECT_TRUE(call.senderNull);
+        EXPECT_EQ(probe::fromUtf16Hex(call.text), message);
+        EXPECT_EQ(call.length, 2 * message.size() + 1);
+    }
+}
+
+// Sees, from inside a run, the messages queued before it.
+struct RunObserver
+{
+    static inline HWND send = nullptr;
+    static inline HWND address = nullptr;
+    static inline std::vector<std::pair<std::wstring, std::wstring>> seen;
+
+    static LRESULT CALLBACK hook(int code, WPARAM wParam, LPARAM lParam)
+    {
+        const auto *message = reinterpret_cast<const MSG *>(lParam);
+        if (code == HC_ACTION && wParam == PM_REMOVE && message->message == WM_APP)
+            seen.emplace_back(
+                text(send) + (::IsWindowEnabled(send) ? L"" : L" (disabled)"), text(address));
+        return ::CallNextHookEx(nullptr, code, wParam, lParam);
+    }
+};
+
+TEST_F(CrierWindows, RunLetsTheWindowTakeInputBetweenSends)
+{
+    probe::FakeNetapi netapi;
+    writeFile("ZK.INI", "[List]\r\n0=PC1\r\n1=PC2\r\n");
+    start();
+    ::SetWindowTextW(control("txtMessage"), L"Hi");
+    RunObserver::send = control("cmdSend");
+    RunObserver::address = control("txtAddress");
+    RunObserver::seen.clear();
+    // Queued before the press; the run's passes through pending events
+    // handle them between its sends.
+    typeText(control("txtAddress"), L"x");
+    ::PostMessageW(mainWindow(), WM_APP, 0, 0);
+    const HHOOK hook
+        = ::SetWindowsHookExW(WH_GETMESSAGE, &RunObserver::hook, nullptr, ::GetCurrentThreadId());
+    BoxWatcher boxes;
+    click("cmdSend");
+    ::UnhookWindowsHookEx(hook);
+    ASSERT_EQ(RunObserver::seen.size(), 1u);
+    EXPECT_EQ(RunObserver::seen[0].first, L"Sending... (disabled)");
+    EXPECT_EQ(RunObserver::seen[0].second, L"x");
+    EXPECT_EQ(boxes.boxes.size(), 1u);
+    EXPECT_EQ(text(control("cmdSend")), L"&Send");
+}
+
+// "&Save settings" and "&Send" share S.  The dialog manager presses the
+// first control with the key, searching from the focused one in tab order
+// and wrapping round.
+TEST_F(CrierWindows, SharedAccessKeyPressesTheFirstFromTheFocus)
+{
+    probe::FakeNetapi netapi;
+    writeFile("ZK.INI", "[List]\r\n0=PC1\r\n");
+    start();
+    ::SetWindowTextW(control("txtMessage"), L"Hi");
+    BoxWatcher boxes;
+    const auto saved = [&] { return std::filesystem::exists(files.path() / "Message.txt"); };
+    const auto pressS = [&](const char *focus) {
+        std::filesystem::remove(files.path() / "Message.txt");
+        ::SetFocus(control(focus));
+        pressAccessKey(control(focus), L's');
+        return pumpUntil(toolkit, [&] { return saved() || !boxes.boxes.empty(); });
+    };
+
+    // The book, where the focus starts, comes before both.
+    ASSERT_TRUE(pressS("lstNetwork"));
+    EXPECT_TRUE(saved());
+    EXPECT_TRUE(boxes.boxes.empty());
+    // On "&Save settings" itself: saves again.
+    ASSERT_TRUE(pressS("cmdSave"));
+    EXPECT_TRUE(saved());
+    EXPECT_TRUE(boxes.boxes.empty());
+    // After both: round to "&Save settings".
+    ASSERT_TRUE(pressS("txtMessage"));
+    EXPECT_TRUE(saved());
+    EXPECT_TRUE(boxes.boxes.empty());
+    // Only from "&Send" itself does Alt+S send.
+    ASSERT_TRUE(pressS("cmdSend"));
+    EXPECT_FALSE(saved());
+    ASSERT_EQ(boxes.boxes.size(), 1u);
+    EXPECT_EQ(boxes.boxes[0].title, L"Done");
+}
+
+TEST_F(CrierWindows, SaveWritesBesideTheProgramAndTheNextStartLoads)
+{
+    start();
+    ::SetFocus(control("txtAddress"));
+    for (const wchar_t *entry : {L"PC2", L"10.0.0.1-10.0.0.3"}) {
+        type("txtAddress", entry);
+        press("txtAddress", VK_RETURN);
+    }
+    ::SetWindowTextW(control("txtMessage"), L"Line one\r\nLine two");
+    click("chkCount");
+    ::SetWindowTextW(control("txtFile"), L"C:\\Tools\\halt.exe");
+    click("cmdSave");
+    EXPECT_EQ(readFile("Message.txt"), "Line one\r\nLine two");
+
+    form.reset();
+    start();
+    EXPECT_EQ(items("lstNetwork"), (Items {L"10.0.0.1-10.0.0.3", L"PC2"}));
+    EXPECT_EQ(text(control("txtMessage")), L"Line one\r\nLine two");
+    EXPECT_EQ(::SendMessageW(control("chkCount"), BM_GETCHECK, 0, 0), BST_CHECKED);
+    EXPECT_EQ(text(control("txtFile")), L"C:\\Tools\\halt.exe");
+    EXPECT_EQ(items("lstStatus"), Items {L"Ready"});
+}
+
+TEST_F(CrierWindows, FilePickerPutsThePickedFileIntoTheProgramField)
+{
+    std::filesystem::create_directory(files.path() / "Tools");
+    std::ofstream(files.path() / "Tools" / "halt.exe") << "x";
+    start();
+    click("cmdBrowse");
+    crier::FrmFile *picker = form->filePicker();
+    ASSERT_TRUE(picker);
+    const HWND window = forms::win32::windowOf(picker->view());
+    // Pressing "..." again brings the same picker to the front.
+    ::SetActiveWindow(mainWindow());
+    click("cmdBrowse");
+    EXPECT_EQ(form->filePicker(), picker);
+    ASSERT_TRUE(pumpUntil(toolkit, [&] { return ::GetActiveWindow() == window; }));
+
+    ASSERT_EQ(
+        picker->view().get<forms::FolderList>("dirFile").setPath(native(files.path() / "Tools")),
+        std::nullopt);
+    picker->view().get<forms::FileList>("filFile").setPath(native(files.path() / "Tools"));
+    const HWND fileList = win32testing::control(picker->view(), crier::filePickerWindow, "filFile");
+    const POINT at = listItemCentre(fileList, 0);
+    ::PostMessageW(fileList, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(at.x, at.y));
+    ::PostMessageW(fileList, WM_LBUTTONUP, 0, MAKELPARAM(at.x, at.y));
+    ::PostMessageW(fileList, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(at.x, at.y));
+    ::PostMessageW(fileList, WM_LBUTTONUP, 0, MAKELPARAM(at.x, at.y));
+    ASSERT_TRUE(pumpUntil(toolkit, [&] { return !form->filePicker(); }));
+    EXPECT_EQ(text(control("txtFile")), (files.path() / "Tools" / "halt.exe").wstring());
+    EXPECT_FALSE(::IsWindow(window));
+}
+
+} // namespace
