@@ -1,6 +1,7 @@
 // Quillpost sends through the POSIX platform layer, the real smbclient and a
 // real smbd.
 #include "frmmain.h"
+#include "qttoolkit.h"
 #include "sambareceiver.h"
 
 #include "messageboxwatcher.h"
@@ -34,7 +35,10 @@ private:
     QTemporaryDir m_config;
     std::unique_ptr<SambaReceiver> m_receiver;
     std::unique_ptr<MessageBoxWatcher> m_boxes;
-    std::unique_ptr<FrmMain> m_window;
+    forms::qt::Toolkit m_toolkit;
+    forms::System m_system;
+    std::unique_ptr<quillpost::FrmMain> m_form;
+    QWidget *m_window = nullptr;
 };
 
 void TestQuillpostEndToEnd::initTestCase()
@@ -54,13 +58,15 @@ void TestQuillpostEndToEnd::init()
 {
     m_receiver->clear();
     m_boxes = std::make_unique<MessageBoxWatcher>();
-    m_window = std::make_unique<FrmMain>();
-    m_window->show();
+    m_form = std::make_unique<quillpost::FrmMain>(m_toolkit, m_system);
+    m_window = forms::qt::widgetOf(m_form->view());
+    m_form->show();
 }
 
 void TestQuillpostEndToEnd::cleanup()
 {
-    m_window.reset();
+    m_form.reset();
+    m_window = nullptr;
     m_boxes.reset();
 }
 
@@ -77,7 +83,8 @@ void TestQuillpostEndToEnd::deliversTheMessageUnchanged_data()
     QTest::addColumn<QByteArray>("received");
     QTest::newRow("one line") << "Lunch is ready." << QByteArray("Lunch is ready.");
     QTest::newRow("three lines") << "one\ntwo\nthree" << QByteArray("one\ntwo\nthree");
-    QTest::newRow("shell characters") << "\"$HOME\" `id` $(id) \\ ;|&" << QByteArray("\"$HOME\" `id` $(id) \\ ;|&");
+    QTest::newRow("shell characters")
+        << "\"$HOME\" `id` $(id) \\ ;|&" << QByteArray("\"$HOME\" `id` $(id) \\ ;|&");
 }
 
 void TestQuillpostEndToEnd::deliversTheMessageUnchanged()
@@ -105,7 +112,8 @@ void TestQuillpostEndToEnd::refusedRecipientIsAnError()
     QCOMPARE(m_boxes->boxes.first().text, QStringLiteral("Failed to send the message!"));
     QCOMPARE(int(m_boxes->boxes.first().icon), int(QMessageBox::Critical));
     QCOMPARE(m_window->windowTitle(), QStringLiteral("Error"));
-    QCOMPARE(m_window->findChild<QPlainTextEdit *>("txtMessage")->toPlainText(), QStringLiteral("Hello"));
+    QCOMPARE(m_window->findChild<QPlainTextEdit *>("txtMessage")->toPlainText(),
+        QStringLiteral("Hello"));
 }
 
 int main(int argc, char **argv)

@@ -18,6 +18,7 @@
 #include <cstdlib>
 #include <limits>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -37,6 +38,8 @@ public:
     QtView *view = nullptr;
     // Text boxes whose typed characters go through the form first.
     std::map<QObject *, TextBox *> keyed;
+    // Push buttons: Enter presses the focused one, as on Windows.
+    std::set<QObject *> buttons;
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -73,6 +76,7 @@ public:
         m_window->raise();
         m_window->activateWindow();
     }
+    void repaint() override { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); }
     void close() override { m_window->close(); }
     void messageBox(const Text &text, const Text &title, BoxIcon icon) override;
 
@@ -105,12 +109,20 @@ bool Relay::eventFilter(QObject *watched, QEvent *event)
     }
     if (event->type() != QEvent::KeyPress)
         return false;
+    auto *key = static_cast<QKeyEvent *>(event);
+    const bool enter = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
+    if (buttons.count(watched)) {
+        auto *button = static_cast<QPushButton *>(watched);
+        if (!enter || !button->isEnabled())
+            return false;
+        button->click();
+        return true;
+    }
     const auto box = keyed.find(watched);
     if (box == keyed.end() || !box->second->onKeyPress)
         return false;
 
-    auto *key = static_cast<QKeyEvent *>(event);
-    if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
+    if (enter) {
         // Enter types nothing into a one-line box; the form still hears it.
         box->second->onKeyPress(13);
         return false;
@@ -262,6 +274,8 @@ void QtView::add(const ControlSpec &row)
         auto *button = new QPushButton(caption, parent);
         button->setAutoDefault(false);
         auto *adapter = adopt<PushButton>(row, button);
+        button->installEventFilter(relay);
+        relay->buttons.insert(button);
         QObject::connect(button, &QPushButton::clicked, relay, [=] { forward(adapter->onClick); });
         break;
     }
