@@ -127,6 +127,9 @@ bool Relay::eventFilter(QObject *watched, QEvent *event)
         box->second->onKeyPress(13);
         return false;
     }
+    // Tab moves the focus; it is no character typed into the box.
+    if (key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab)
+        return false;
     const QString typed = key->text();
     if (typed.size() != 1)
         return false;
