@@ -190,7 +190,7 @@ void TestKvollEndToEnd::addressLikeAnOptionIsAnAddress()
     script.setPermissions(QFile::ReadOwner | QFile::ExeOwner);
     const QByteArray oldPath = qgetenv("PATH");
     qputenv("PATH", QFile::encodeName(wrapper.path()) + ":/usr/bin:/bin");
-    const auto result = smbclient::sendMessage("-N", "Hi\n");
+    const auto result = smbclient::sendMessage(u"-N", u"Hi\n");
     qputenv("PATH", oldPath);
 
     QCOMPARE(result.outcome, smbclient::Outcome::Failed);
