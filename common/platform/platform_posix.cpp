@@ -35,12 +35,10 @@ bool isHidden(const QByteArray &name)
 bool BroadcastMessage(const std::u16string &sToUser, const std::u16string & /*sFromUser*/,
                       const std::u16string &sMessage)
 {
-    // The text goes out exactly as given: smbclient reads UTF-8 and adds
-    // nothing, so the receiver gets the message unchanged.
-    const QByteArray message = toUtf8(sMessage);
-    const auto result = smbclient::sendMessage(toUtf8(sToUser).toStdString(),
-                                               std::string_view(message.constData(), message.size()));
-    return result.outcome == smbclient::Outcome::Delivered;
+    // The text goes out as given, nothing added, in the receivers' code page;
+    // a character that the code page cannot hold fails the send before
+    // smbclient starts.
+    return smbclient::sendMessage(sToUser, sMessage).outcome == smbclient::Outcome::Delivered;
 }
 
 std::u16string ComputerName()

@@ -2,6 +2,7 @@
 // service, "/" the separator, a leading dot hides.
 #include "../probe.h"
 #include "fakesmbclient.h"
+#include "smbclient/wirecharset.h"
 
 #include <QString>
 
@@ -16,6 +17,19 @@ namespace {
 std::u16string fromUtf8(const std::string &bytes)
 {
     return QString::fromUtf8(bytes.data(), static_cast<qsizetype>(bytes.size())).toStdU16String();
+}
+
+// The text as smbclient reads it: in the set its --option names as its unix
+// charset.  Bytes not valid there come back as a marker.
+std::u16string asSmbclientReads(const testsupport::SmbclientRun &run, const std::string &bytes)
+{
+    const std::string option = "--option=unix charset=";
+    for (const std::string &argument : run.arguments) {
+        if (argument.starts_with(option))
+            return smbclient::fromWire(bytes, argument.substr(option.size()))
+                .value_or(u"<not valid in " + fromUtf8(argument) + u">");
+    }
+    return u"<no unix charset given>";
 }
 
 } // namespace
@@ -48,7 +62,8 @@ std::vector<Handover> MessageService::handovers() const
     std::vector<Handover> result;
     for (const testsupport::SmbclientRun &run : d->smbclient.runs()) {
         const std::string recipient = run.arguments.empty() ? std::string() : run.arguments.back();
-        result.push_back({fromUtf8(recipient), fromUtf8(run.standardInput)});
+        result.push_back(
+            {asSmbclientReads(run, recipient), asSmbclientReads(run, run.standardInput)});
     }
     return result;
 }
