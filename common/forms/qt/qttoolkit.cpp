@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QFont>
 #include <QIcon>
 #include <QKeyEvent>
 #include <QLabel>
@@ -154,6 +155,13 @@ QtView::QtView(const WindowSpec &spec)
     m_window->setObjectName(QString::fromLatin1(spec.name));
     m_window->setWindowTitle(toQString(spec.caption));
     m_window->setFixedSize(spec.clientWidth, spec.clientHeight);
+    // The tables are laid out in pixels for the Windows dialog font, 11
+    // pixels high and about as wide as Arial: a wider font would not fit the
+    // labels.  Liberation Sans has Arial's widths.
+    QFont font = m_window->font();
+    font.setFamilies({QStringLiteral("Liberation Sans"), QStringLiteral("Arial"), font.family()});
+    font.setPixelSize(11);
+    m_window->setFont(font);
     const QString icon = iconPath(spec.icon);
     if (!icon.isEmpty())
         m_window->setWindowIcon(QIcon(icon));
