@@ -231,8 +231,8 @@ bool storable(std::string_view section, std::string_view key, std::string_view v
     if (!oneLine(section) || !oneLine(key) || !oneLine(value))
         return false;
     const std::string_view name = trimmed(key);
-    return name.find('=') == std::string_view::npos
-        && (name.empty() || (name.front() != ';' && name.front() != '['));
+    return !trimmed(section).empty() && !name.empty() && name.find('=') == std::string_view::npos
+        && name.front() != ';' && name.front() != '[';
 }
 
 } // namespace ini

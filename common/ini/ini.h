@@ -43,8 +43,9 @@ std::string write(
     std::string_view file, std::string_view section, std::string_view key, std::string_view value);
 
 // Whether write can store value under key in section so that read finds it
-// again: no line break or NUL in any of the three, no '=' in the key, and a
-// key that does not begin like a comment or a section header.
+// again: no line break or NUL in any of the three, names that are not empty
+// (less their blanks), no '=' in the key, and a key that does not begin like
+// a comment or a section header.
 bool storable(std::string_view section, std::string_view key, std::string_view value);
 
 } // namespace ini
