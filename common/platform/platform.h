@@ -39,7 +39,10 @@ bool FileExists(const std::u16string &sSource);
 // ---- Settings files (INI) ------------------------------------------------------
 // Section and key names match ignoring case and surrounding blanks; the first
 // section and the first key of a name count; a value loses its outer blanks
-// and one pair of enclosing quotes ("..." or '...') on reading.
+// and one pair of enclosing quotes ("..." or '...') on reading.  Windows
+// takes 8-bit paths here: a path that the ANSI code page cannot hold reads
+// as missing and cannot be written.  On POSIX every write replaces the file
+// and flushes it to disk (a few milliseconds each).
 
 // One value of a settings file, whole (no length cut); defaultValue, as given,
 // when the file, the section or the key is missing.
