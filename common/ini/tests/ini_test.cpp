@@ -151,6 +151,12 @@ const std::string commentedFile = "; top comment\r\n"
                                   "# hash comment\r\n"
                                   "x=1\r\n";
 
+// The text with the first `from` replaced by `to`: what a write may change.
+std::string with(std::string text, const std::string &from, const std::string &to)
+{
+    return text.replace(text.find(from), from.size(), to);
+}
+
 struct WriteCase
 {
     const char *name;
@@ -177,22 +183,16 @@ TEST_P(WriteTest, LeavesExactlyTheseBytes)
 }
 
 INSTANTIATE_TEST_SUITE_P(Replace, WriteTest,
-    testing::Values(
-        WriteCase {"InPlace", commentedFile, "General", "Name", "Beta",
-            "; top comment\r\n\r\n[General]\r\nName=Beta\r\n; inner comment\r\nCount = 5\r\n"
-            "Padded=  x  \r\n\r\n[Other]\r\n# hash comment\r\nx=1\r\n"},
+    testing::Values(WriteCase {"InPlace", commentedFile, "General", "Name", "Beta",
+                        with(commentedFile, "Name=Alpha", "Name=Beta")},
         WriteCase {"KeepsSpellingAndBlanksBeforeValue", commentedFile, "general", "count", "7",
-            "; top comment\r\n\r\n[General]\r\nName=Alpha\r\n; inner comment\r\nCount = 7\r\n"
-            "Padded=  x  \r\n\r\n[Other]\r\n# hash comment\r\nx=1\r\n"},
+            with(commentedFile, "Count = 5", "Count = 7")},
         WriteCase {"DropsOldTrailingBlanks", commentedFile, "General", "Padded", "y",
-            "; top comment\r\n\r\n[General]\r\nName=Alpha\r\n; inner comment\r\nCount = 5\r\n"
-            "Padded=  y\r\n\r\n[Other]\r\n# hash comment\r\nx=1\r\n"},
+            with(commentedFile, "Padded=  x  ", "Padded=  y")},
         WriteCase {"KeyNameTrimmed", commentedFile, " General ", " Count ", "8",
-            "; top comment\r\n\r\n[General]\r\nName=Alpha\r\n; inner comment\r\nCount = 8\r\n"
-            "Padded=  x  \r\n\r\n[Other]\r\n# hash comment\r\nx=1\r\n"},
-        WriteCase {"LastSection", commentedFile, "Other", "X", "2",
-            "; top comment\r\n\r\n[General]\r\nName=Alpha\r\n; inner comment\r\nCount = 5\r\n"
-            "Padded=  x  \r\n\r\n[Other]\r\n# hash comment\r\nx=2\r\n"},
+            with(commentedFile, "Count = 5", "Count = 8")},
+        WriteCase {
+            "LastSection", commentedFile, "Other", "X", "2", with(commentedFile, "x=1", "x=2")},
         WriteCase {
             "FirstOfDuplicates", "[A]\r\nk=1\r\nk=2\r\n", "A", "k", "3", "[A]\r\nk=3\r\nk=2\r\n"},
         WriteCase {"EmptyOldValue", "[A]\r\nk=\r\nj=1\r\n", "A", "k", "v", "[A]\r\nk=v\r\nj=1\r\n"},
@@ -207,11 +207,9 @@ INSTANTIATE_TEST_SUITE_P(Replace, WriteTest,
 INSTANTIATE_TEST_SUITE_P(AddKey, WriteTest,
     testing::Values(
         WriteCase {"AfterLastKeyLine", commentedFile, "General", "Added", "NewVal",
-            "; top comment\r\n\r\n[General]\r\nName=Alpha\r\n; inner comment\r\nCount = 5\r\n"
-            "Padded=  x  \r\nAdded=NewVal\r\n\r\n[Other]\r\n# hash comment\r\nx=1\r\n"},
-        WriteCase {"AtEndOfLastSection", commentedFile, "Other", "y", "2",
-            "; top comment\r\n\r\n[General]\r\nName=Alpha\r\n; inner comment\r\nCount = 5\r\n"
-            "Padded=  x  \r\n\r\n[Other]\r\n# hash comment\r\nx=1\r\ny=2\r\n"},
+            with(commentedFile, "Padded=  x  \r\n", "Padded=  x  \r\nAdded=NewVal\r\n")},
+        WriteCase {
+            "AtEndOfLastSection", commentedFile, "Other", "y", "2", commentedFile + "y=2\r\n"},
         WriteCase {"SectionWithoutKeys", "[A]\r\n[B]\r\nk=1\r\n", "A", "j", "2",
             "[A]\r\nj=2\r\n[B]\r\nk=1\r\n"},
         WriteCase {"CommentWithTheKeyIsNoKey", "[A]\r\n;k=old\r\n", "A", "k", "new",

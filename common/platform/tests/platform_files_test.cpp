@@ -245,17 +245,43 @@ INSTANTIATE_TEST_SUITE_P(Writes, UnstorableTest,
         UnstorableCase {"KeyLikeAComment", {u"List", u";0", u"v"}}),
     [](const testing::TestParamInfo<UnstorableCase> &info) { return info.param.name; });
 
-TEST(ProfileFileTest, EightBitOnDisk)
+// What \u00e9 becomes in the 8-bit files, where it has a place there.
+class EightBitTest : public testing::Test
 {
+protected:
+    void SetUp() override
+    {
+        if (eAcute.empty())
+            GTEST_SKIP() << "this code page has no \u00e9";
+    }
+
     const std::string eAcute = probe::eAcuteBytes();
-    if (eAcute.empty())
-        GTEST_SKIP() << "this code page has no \u00e9";
     TempFolder folder;
+};
+
+TEST_F(EightBitTest, SettingsFileOnDisk)
+{
     const fs::path file = folder.path() / "ZK.INI";
 
     ASSERT_TRUE(WriteProfileString(u"List", u"0", u"Caf\u00e9", text(file)));
 
     EXPECT_NE(contentOf(file).find("0=Caf" + eAcute), std::string::npos) << contentOf(file);
+}
+
+TEST_F(EightBitTest, TextFileOnDisk)
+{
+    const fs::path file = folder.path() / "Message.txt";
+
+    ASSERT_TRUE(WriteTextFile(text(file), u"Caf\u00e9\r\n"));
+
+    EXPECT_EQ(contentOf(file), "Caf" + eAcute + "\r\n");
+}
+
+TEST_F(EightBitTest, TextFileReadsAsText)
+{
+    const fs::path file = folder.writeFile("Message.txt", "Caf" + eAcute + "!");
+
+    EXPECT_EQ(ReadTextFile(text(file)), u"Caf\u00e9!");
 }
 
 TEST(ProfileFileTest, ReadFromAMissingFolderGivesTheDefault)
@@ -316,30 +342,6 @@ INSTANTIATE_TEST_SUITE_P(Texts, TextFileTest,
         TextCase {"LineFeeds", u"first\nsecond\n"},
         TextCase {"Long", std::u16string(100000, u'm') + u"\u00e9"}),
     [](const testing::TestParamInfo<TextCase> &info) { return info.param.name; });
-
-TEST(TextFileEdgeTest, EightBitOnDisk)
-{
-    const std::string eAcute = probe::eAcuteBytes();
-    if (eAcute.empty())
-        GTEST_SKIP() << "this code page has no \u00e9";
-    TempFolder folder;
-    const fs::path file = folder.path() / "Message.txt";
-
-    ASSERT_TRUE(WriteTextFile(text(file), u"Caf\u00e9\r\n"));
-
-    EXPECT_EQ(contentOf(file), "Caf" + eAcute + "\r\n");
-}
-
-TEST(TextFileEdgeTest, EightBitFileReadsAsText)
-{
-    const std::string eAcute = probe::eAcuteBytes();
-    if (eAcute.empty())
-        GTEST_SKIP() << "this code page has no \u00e9";
-    TempFolder folder;
-    const fs::path file = folder.writeFile("Message.txt", "Caf" + eAcute + "!");
-
-    EXPECT_EQ(ReadTextFile(text(file)), u"Caf\u00e9!");
-}
 
 TEST(TextFileEdgeTest, MissingFileOrFolderIsNothing)
 {
