@@ -249,9 +249,12 @@ bool waitForFile(const std::filesystem::path &path, std::chrono::milliseconds ti
             found = std::filesystem::exists(path);
             break;
         }
-        found = std::filesystem::exists(path);
-        if (!::FindNextChangeNotification(change))
+        // Watch again before looking: a change in between would be lost.
+        if (!::FindNextChangeNotification(change)) {
+            found = std::filesystem::exists(path);
             break;
+        }
+        found = std::filesystem::exists(path);
     }
     ::FindCloseChangeNotification(change);
     return found;
