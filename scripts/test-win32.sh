@@ -1,7 +1,8 @@
 #!/bin/sh
-# The Windows stage: cross-compiles the Win32 platform layer and its contract
-# tests with MinGW-w64 and runs them under Wine in a throw-away prefix; checks
-# that Quillpost's resource script compiles.  Run from the repository root:
+# The Windows stage: cross-compiles the Win32 platform layer, the INI rules and
+# their tests with MinGW-w64 and runs them under Wine in a throw-away prefix;
+# checks that the resource scripts of Quillpost and Crier compile.  Run from
+# the repository root:
 #   scripts/test-win32.sh
 # QUILLON_WIN32_BUILD_DIR overrides the build folder (default build-win32).
 set -eu
@@ -57,15 +58,18 @@ step "starting Wine ($WINEPREFIX)"
 wineserver -p
 wine cmd /c exit 0 </dev/null >/dev/null 2>&1
 
-# ---- resource script --------------------------------------------------------
-rc=onetoone/Quillpost.rc
-if [ -f "$rc" ]; then
-    step "compiling $rc"
-    (cd "$(dirname "$rc")" \
-        && x86_64-w64-mingw32-windres -O coff -i "$(basename "$rc")" -o "$scratch/Quillpost.res.o")
-else
-    step "$rc not present: resource check skipped"
-fi
+# ---- resource scripts -------------------------------------------------------
+# Icons and version records of the Windows programs must compile.
+for rc in onetoone/Quillpost.rc broadcast/Crier.rc; do
+    if [ -f "$rc" ]; then
+        step "compiling $rc"
+        name=$(basename "$rc" .rc)
+        (cd "$(dirname "$rc")" \
+            && x86_64-w64-mingw32-windres -O coff -i "$name.rc" -o "$scratch/$name.res.o")
+    else
+        step "$rc not present: resource check skipped"
+    fi
+done
 
 # ---- build and test ---------------------------------------------------------
 step "configuring $build"
