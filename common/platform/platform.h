@@ -11,10 +11,6 @@
 // all (the write answers false) rather than stored with '?' in its place.
 #pragma once
 
-// windows.h makes WriteProfileString a macro for its own win.ini function;
-// a file that includes windows.h after this header must #undef it as well.
-#undef WriteProfileString
-
 #include <optional>
 #include <string>
 
@@ -46,7 +42,7 @@ bool FileExists(const std::u16string &sSource);
 
 // One value of a settings file, whole (no length cut); defaultValue, as given,
 // when the file, the section or the key is missing.
-std::u16string ReadProfileString(const std::u16string &section, const std::u16string &key,
+std::u16string ReadProfileValue(const std::u16string &section, const std::u16string &key,
     const std::u16string &defaultValue, const std::u16string &path);
 
 // Stores one value: replaces the value of the key, or adds the key (and its
@@ -57,7 +53,7 @@ std::u16string ReadProfileString(const std::u16string &section, const std::u16st
 // or one line of the file cannot hold it: a name is empty (less its blanks),
 // a name or the value holds a line break or NUL, the key holds '=' or starts
 // with ';' or '['.  The file that was there then stays intact.
-bool WriteProfileString(const std::u16string &section, const std::u16string &key,
+bool WriteProfileValue(const std::u16string &section, const std::u16string &key,
     const std::u16string &value, const std::u16string &path);
 
 // ---- Text files -----------------------------------------------------------------

@@ -126,7 +126,7 @@ bool FileExists(const std::u16string &sSource)
     return found;
 }
 
-std::u16string ReadProfileString(const std::u16string &section, const std::u16string &key,
+std::u16string ReadProfileValue(const std::u16string &section, const std::u16string &key,
     const std::u16string &defaultValue, const std::u16string &path)
 {
     const auto file = fileio::readWhole(utf8(path));
@@ -136,7 +136,7 @@ std::u16string ReadProfileString(const std::u16string &section, const std::u16st
     return value ? fromUtf8(*value) : defaultValue;
 }
 
-bool WriteProfileString(const std::u16string &section, const std::u16string &key,
+bool WriteProfileValue(const std::u16string &section, const std::u16string &key,
     const std::u16string &value, const std::u16string &path)
 {
     const std::string name = utf8(section);

@@ -7,8 +7,6 @@
 #include "ini/ini.h"
 
 #include <windows.h>
-// windows.h makes WriteProfileString a macro for its own win.ini function.
-#undef WriteProfileString
 
 #include <algorithm>
 #include <climits>
@@ -211,7 +209,7 @@ bool FileExists(const std::u16string &sSource)
     return found;
 }
 
-std::u16string ReadProfileString(const std::u16string &section, const std::u16string &key,
+std::u16string ReadProfileValue(const std::u16string &section, const std::u16string &key,
     const std::u16string &defaultValue, const std::u16string &path)
 {
     const auto name = toAnsi(section);
@@ -239,7 +237,7 @@ std::u16string ReadProfileString(const std::u16string &section, const std::u16st
     return readProfile(*name, *entry, "-", probe, *file) == 0 ? std::u16string() : defaultValue;
 }
 
-bool WriteProfileString(const std::u16string &section, const std::u16string &key,
+bool WriteProfileValue(const std::u16string &section, const std::u16string &key,
     const std::u16string &value, const std::u16string &path)
 {
     const auto name = toAnsi(section);

@@ -89,10 +89,10 @@ TEST_P(ProfileTest, ValuesReadBack)
         folder.writeFile("ZK.INI", *c.before);
 
     for (const Write &w : c.writes)
-        EXPECT_TRUE(WriteProfileString(w.section, w.key, w.value, text(file)));
+        EXPECT_TRUE(WriteProfileValue(w.section, w.key, w.value, text(file)));
     for (const Read &r : c.reads) {
         SCOPED_TRACE(std::string(r.key.begin(), r.key.end()));
-        EXPECT_EQ(ReadProfileString(r.section, r.key, r.defaultValue, text(file)), r.expected);
+        EXPECT_EQ(ReadProfileValue(r.section, r.key, r.defaultValue, text(file)), r.expected);
     }
 }
 
@@ -230,7 +230,7 @@ TEST_P(UnstorableTest, IsRefusedAndChangesNothing)
     TempFolder folder;
     const fs::path file = folder.writeFile("ZK.INI", book);
 
-    EXPECT_FALSE(WriteProfileString(w.section, w.key, w.value, text(file)));
+    EXPECT_FALSE(WriteProfileValue(w.section, w.key, w.value, text(file)));
     EXPECT_EQ(contentOf(file), book);
 }
 
@@ -263,7 +263,7 @@ TEST_F(EightBitTest, SettingsFileOnDisk)
 {
     const fs::path file = folder.path() / "ZK.INI";
 
-    ASSERT_TRUE(WriteProfileString(u"List", u"0", u"Caf\u00e9", text(file)));
+    ASSERT_TRUE(WriteProfileValue(u"List", u"0", u"Caf\u00e9", text(file)));
 
     EXPECT_NE(contentOf(file).find("0=Caf" + eAcute), std::string::npos) << contentOf(file);
 }
@@ -288,14 +288,14 @@ TEST(ProfileFileTest, ReadFromAMissingFolderGivesTheDefault)
 {
     TempFolder folder;
     EXPECT_EQ(
-        ReadProfileString(u"List", u"0", u"N", text(folder.path() / "none" / "ZK.INI")), u"N");
+        ReadProfileValue(u"List", u"0", u"N", text(folder.path() / "none" / "ZK.INI")), u"N");
 }
 
 TEST(ProfileFileTest, ReadFromAFolderGivesTheDefault)
 {
     TempFolder folder;
     fs::create_directory(folder.path() / "ZK.INI");
-    EXPECT_EQ(ReadProfileString(u"List", u"0", u"N", text(folder.path() / "ZK.INI")), u"N");
+    EXPECT_EQ(ReadProfileValue(u"List", u"0", u"N", text(folder.path() / "ZK.INI")), u"N");
 }
 
 // ---- Text files ---------------------------------------------------------------------
@@ -361,11 +361,11 @@ TEST(TextFileEdgeTest, TextBeyondTheCodePage)
 
     const bool holds = probe::eightBitHoldsEverything();
     EXPECT_EQ(WriteTextFile(text(file), face), holds);
-    EXPECT_EQ(WriteProfileString(u"Options", u"File", face, text(settings)), holds);
+    EXPECT_EQ(WriteProfileValue(u"Options", u"File", face, text(settings)), holds);
 
     if (holds) {
         EXPECT_EQ(ReadTextFile(text(file)), face);
-        EXPECT_EQ(ReadProfileString(u"Options", u"File", u"", text(settings)), face);
+        EXPECT_EQ(ReadProfileValue(u"Options", u"File", u"", text(settings)), face);
     } else {
         EXPECT_EQ(contentOf(file), "old");
         EXPECT_EQ(contentOf(settings), book);
@@ -383,7 +383,7 @@ struct Writer
 const std::vector<Writer> writers = {
     {"SettingsFile",
         [](const std::u16string &path) {
-            return WriteProfileString(u"Options", u"Count", u"1", path);
+            return WriteProfileValue(u"Options", u"Count", u"1", path);
         }},
     {"TextFile", [](const std::u16string &path) { return WriteTextFile(path, u"message"); }},
 };
