@@ -77,8 +77,28 @@ QString enterPrivateNetwork()
     return {};
 }
 
-SambaReceiver::SambaReceiver(const QString &address, Protocol protocol)
-    : m_address(address), m_protocol(protocol)
+SenderCharset::SenderCharset() : m_named(qgetenv("QUILLON_E2E_DOS_CHARSET"))
+{
+    if (m_named.isEmpty())
+        return;
+    // Written the way people write smb.conf: case and blanks of the names as
+    // they come.
+    const QByteArray conf = "[ Global ]\n"
+                            "\t# no name queries onto the network\n"
+                            "\tname resolve order = lmhosts\n"
+                            "\tDOS  Charset = "
+        + m_named + "\n";
+    const QString path = m_dir.filePath(QStringLiteral("smb.conf"));
+    if (!m_dir.isValid() || !writeFile(path, conf)) {
+        m_problem = QStringLiteral("cannot write the client configuration");
+        return;
+    }
+    qputenv("SMB_CONF_PATH", QFile::encodeName(path));
+}
+
+SambaReceiver::SambaReceiver(
+    const QString &address, Protocol protocol, const QByteArray &dosCharset)
+    : m_address(address), m_protocol(protocol), m_dosCharset(dosCharset)
 {
 }
 
@@ -124,6 +144,8 @@ QString SambaReceiver::start()
     QByteArray conf = "[global]\n";
     if (m_protocol == Protocol::Nt1)
         conf += "server min protocol = NT1\n";
+    if (!m_dosCharset.isEmpty())
+        conf += "dos charset = " + m_dosCharset + "\n";
     conf += "smb ports = 139\n"
             "interfaces = " + m_address.toLatin1() + "\n"
             "bind interfaces only = yes\n"

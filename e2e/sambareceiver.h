@@ -15,6 +15,28 @@
 // thread starts.  Returns why it could not, or an empty string.
 QString enterPrivateNetwork();
 
+// The dos charset the senders of a test run use.  The run's environment
+// may name one in QUILLON_E2E_DOS_CHARSET; SMB_CONF_PATH is then pointed at a
+// client configuration of this object's own that names it (and, like the
+// tests' own configuration, looks names up in lmhosts only).
+class SenderCharset
+{
+public:
+    SenderCharset();
+
+    // The set named for this run; empty when smbclient keeps its default.
+    QByteArray named() const { return m_named; }
+    // The set that is used: the one named, or CP850.
+    QByteArray used() const { return m_named.isEmpty() ? QByteArray("CP850") : m_named; }
+    // Why the configuration could not be written, or an empty string.
+    QString problem() const { return m_problem; }
+
+private:
+    QByteArray m_named;
+    QString m_problem;
+    QTemporaryDir m_dir;
+};
+
 class SambaReceiver
 {
 public:
@@ -25,12 +47,20 @@ public:
 
     struct Message
     {
+        // smbd decodes the bytes on the wire with its dos charset and writes
+        // them in its unix charset, UTF-8; bytes it cannot decode it writes
+        // as they came.
         QByteArray text;
         QByteArray sender;
         QByteArray calledAddress;
+
+        QString decodedText() const { return QString::fromUtf8(text); }
     };
 
-    SambaReceiver(const QString &address, Protocol protocol = Protocol::Nt1);
+    // dosCharset: the code page smbd expects on the wire; empty for Samba's
+    // default, CP850.
+    SambaReceiver(const QString &address, Protocol protocol = Protocol::Nt1,
+        const QByteArray &dosCharset = {});
     ~SambaReceiver();
     SambaReceiver(const SambaReceiver &) = delete;
     SambaReceiver &operator=(const SambaReceiver &) = delete;
@@ -48,6 +78,7 @@ public:
 private:
     QString m_address;
     Protocol m_protocol;
+    QByteArray m_dosCharset;
     QTemporaryDir m_dir;
     QProcess m_smbd;
 };

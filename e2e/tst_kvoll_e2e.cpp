@@ -1,5 +1,6 @@
 // kvoll sends through the real smbclient to a real smbd.
 #include "application.h"
+#include "charsetcases.h"
 #include "mainwindow.h"
 #include "sambareceiver.h"
 #include "smbclient/smbclientrunner.h"
@@ -20,6 +21,7 @@
 namespace {
 
 QString g_noNetwork;
+const SenderCharset *g_charset = nullptr;
 
 } // namespace
 
@@ -33,6 +35,9 @@ private slots:
 
     void deliversTheMessageAsTyped_data();
     void deliversTheMessageAsTyped();
+    void everyCharacterArrivesOrNothingIsSent_data();
+    void everyCharacterArrivesOrNothingIsSent();
+    void deliversUpToTheLimitWhole_data();
     void deliversUpToTheLimitWhole();
     void refusedAddressIsANetworkError();
     void droppedMessageIsAFailure();
@@ -52,7 +57,10 @@ void TestKvollEndToEnd::initTestCase()
 {
     if (!g_noNetwork.isEmpty())
         QSKIP(qPrintable(g_noNetwork));
-    m_receiver = std::make_unique<SambaReceiver>(QStringLiteral("127.0.0.2"));
+    QVERIFY2(g_charset->problem().isEmpty(), qPrintable(g_charset->problem()));
+    // The receiver expects the code page the senders are configured for.
+    m_receiver = std::make_unique<SambaReceiver>(
+        QStringLiteral("127.0.0.2"), SambaReceiver::Protocol::Nt1, g_charset->named());
     m_dropper = std::make_unique<SambaReceiver>(QStringLiteral("127.0.0.4"),
                                                 SambaReceiver::Protocol::Default);
     for (SambaReceiver *receiver : {m_receiver.get(), m_dropper.get()}) {
@@ -104,7 +112,6 @@ void TestKvollEndToEnd::deliversTheMessageAsTyped_data()
             << "\"quoted\" 'single' $HOME ${PATH} `id` $(touch /tmp/kvoll-e2e-pwned) \\ \\n \\\\ ; | & < > * ? ! #"
             << QByteArray("\"quoted\" 'single' $HOME ${PATH} `id` $(touch /tmp/kvoll-e2e-pwned) \\ \\n \\\\ ; | & < > * ? ! #\n");
     QTest::newRow("leading dash") << "-n -e" << QByteArray("-n -e\n");
-    QTest::newRow("western letters") << "Grüße, Ærø" << QByteArray("Gr\xc3\xbc\xc3\x9f" "e, \xc3\x86r\xc3\xb8\n");
 }
 
 void TestKvollEndToEnd::deliversTheMessageAsTyped()
@@ -126,21 +133,61 @@ void TestKvollEndToEnd::deliversTheMessageAsTyped()
     QCOMPARE(m_window->txtMessage->toPlainText(), QString());
 }
 
+void TestKvollEndToEnd::everyCharacterArrivesOrNothingIsSent_data()
+{
+    addCharsetRows(g_charset->used());
+}
+
+void TestKvollEndToEnd::everyCharacterArrivesOrNothingIsSent()
+{
+    QFETCH(QByteArray, locale);
+    QFETCH(QString, text);
+    QFETCH(bool, held);
+    QVERIFY(std::setlocale(LC_ALL, locale.constData()));
+
+    send(m_receiver->address(), text);
+
+    QCOMPARE(m_boxes->boxes.size(), 1);
+    const auto messages = m_receiver->messages();
+    if (held) {
+        QCOMPARE(m_boxes->boxes.first().text, QStringLiteral("Message sent!"));
+        QCOMPARE(messages.size(), 1);
+        QCOMPARE(messages.first().decodedText(), text + u'\n');
+        QCOMPARE(comboItems(m_window->cboAddress), QStringList({"PC01", m_receiver->address()}));
+        return;
+    }
+    QCOMPARE(int(m_boxes->boxes.first().icon), int(QMessageBox::Critical));
+    QCOMPARE(m_boxes->boxes.first().text, QStringLiteral("Codeset conversion failure."));
+    QVERIFY(messages.isEmpty());
+    QCOMPARE(m_window->txtMessage->toPlainText(), text);
+    QCOMPARE(m_window->cboAddress->currentText(), m_receiver->address());
+    QCOMPARE(comboItems(m_window->cboAddress), QStringList({"PC01"}));
+}
+
+void TestKvollEndToEnd::deliversUpToTheLimitWhole_data()
+{
+    QTest::addColumn<QChar>("letter");
+    QTest::newRow("ascii") << QChar(u'x');
+    // One byte in the code page, two in UTF-8.
+    QTest::newRow("e acute") << QChar(u'\u00e9');
+}
+
 void TestKvollEndToEnd::deliversUpToTheLimitWhole()
 {
+    QFETCH(QChar, letter);
     // 1,596 letters and the closing line feed make the 1,598 bytes smbclient
     // carries; they all arrive.
-    const QString message(1596, u'x');
+    const QString message(1596, letter);
     send(m_receiver->address(), message);
     QCOMPARE(m_boxes->boxes.size(), 1);
     QCOMPARE(m_boxes->boxes.first().text, QStringLiteral("Message sent!"));
     const auto messages = m_receiver->messages();
     QCOMPARE(messages.size(), 1);
-    QCOMPARE(messages.first().text, message.toLatin1() + '\n');
+    QCOMPARE(messages.first().decodedText(), message + u'\n');
 
     // One more is refused before anything is sent.
     m_boxes->boxes.clear();
-    send(m_receiver->address(), QString(1597, u'x'));
+    send(m_receiver->address(), QString(1597, letter));
     QCOMPARE(m_boxes->boxes.size(), 1);
     QCOMPARE(m_boxes->boxes.first().text,
              QStringLiteral("The message is too long to be delivered in one piece. Shorten it and send again."));
@@ -190,7 +237,7 @@ void TestKvollEndToEnd::addressLikeAnOptionIsAnAddress()
     script.setPermissions(QFile::ReadOwner | QFile::ExeOwner);
     const QByteArray oldPath = qgetenv("PATH");
     qputenv("PATH", QFile::encodeName(wrapper.path()) + ":/usr/bin:/bin");
-    const auto result = smbclient::sendMessage("-N", "Hi\n");
+    const auto result = smbclient::sendMessage(u"-N", u"Hi\n");
     qputenv("PATH", oldPath);
 
     QCOMPARE(result.outcome, smbclient::Outcome::Failed);
@@ -203,6 +250,8 @@ void TestKvollEndToEnd::addressLikeAnOptionIsAnAddress()
 int main(int argc, char **argv)
 {
     g_noNetwork = enterPrivateNetwork();
+    const SenderCharset charset;
+    g_charset = &charset;
     KvollApplication app(argc, argv);
     TestKvollEndToEnd test;
     return QTest::qExec(&test, argc, argv);

@@ -14,11 +14,16 @@ bool KvollApplication::notify(QObject *receiver, QEvent *event)
     try {
         return QApplication::notify(receiver, event);
     } catch (const std::exception &error) {
-        QMessageBox box(QMessageBox::Critical, QString(), reportText(QString::fromUtf8(error.what())),
-                        QMessageBox::Ok, activeWindow());
-        box.exec();
+        showErrorReport(QString::fromUtf8(error.what()));
     }
     return true;
+}
+
+void KvollApplication::showErrorReport(const QString &error)
+{
+    QMessageBox box(
+        QMessageBox::Critical, QString(), reportText(error), QMessageBox::Ok, activeWindow());
+    box.exec();
 }
 
 QString KvollApplication::reportText(const QString &error)

@@ -2,14 +2,13 @@
 
 #include "localecodec.h"
 
-#include <cerrno>
-#include <climits>
-#include <cstdlib>
+#include "fileio/fileio.h"
+
+#include <cwchar>
 #include <cwctype>
 #include <string>
+#include <string_view>
 
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace kvoll::history {
@@ -65,51 +64,6 @@ std::wstring upperCase(const QString &text)
     return wide;
 }
 
-bool readAll(int fd, QByteArray &data)
-{
-    char buffer[65536];
-    for (;;) {
-        const ssize_t n = ::read(fd, buffer, sizeof buffer);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0)
-            return false;
-        if (n == 0)
-            return true;
-        data.append(buffer, n);
-    }
-}
-
-bool writeAll(int fd, const QByteArray &data)
-{
-    const char *p = data.constData();
-    qsizetype left = data.size();
-    while (left > 0) {
-        const ssize_t n = ::write(fd, p, static_cast<std::size_t>(left));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        p += n;
-        left -= n;
-    }
-    return true;
-}
-
-// Saving through a symbolic link writes its target, as writing in place would.
-QByteArray resolvedTarget(const QByteArray &path)
-{
-    struct stat st;
-    if (::lstat(path.constData(), &st) != 0 || !S_ISLNK(st.st_mode))
-        return path;
-    char *real = ::realpath(path.constData(), nullptr);
-    if (!real)
-        return path;
-    QByteArray target(real);
-    std::free(real);
-    return target;
-}
-
 } // namespace
 
 qsizetype indexOf(const QStringList &entries, const QString &address)
@@ -127,15 +81,11 @@ LoadResult load(const QByteArray &path)
     if (::euidaccess(path.constData(), F_OK) != 0)
         return {LoadStatus::Missing, {}};
 
-    const int fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        return {LoadStatus::Unusable, {}};
-    QByteArray data;
-    const bool ok = readAll(fd, data); // a directory fails here with EISDIR
-    ::close(fd);
-    if (!ok)
+    const auto bytes = fileio::readWhole(path.toStdString());
+    if (!bytes)
         return {LoadStatus::Unusable, {}};
 
+    QByteArray data = QByteArray::fromStdString(*bytes);
     const qsizetype nul = data.indexOf('\0');
     if (nul >= 0)
         data.truncate(nul);
@@ -152,31 +102,8 @@ bool save(const QByteArray &path, const QStringList &entries)
     const auto bytes = toLocale(serialize(entries));
     if (!bytes)
         return false;
-
-    const QByteArray target = resolvedTarget(path);
-    QByteArray temporary;
-    int fd = -1;
-    for (int attempt = 0; fd < 0 && attempt < 100; ++attempt) {
-        temporary = target + ".tmp" + QByteArray::number(::getpid()) + '-' + QByteArray::number(attempt);
-        // 0666 less the umask, as for any new file of the user's.
-        fd = ::open(temporary.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd < 0 && errno != EEXIST)
-            return false;
-    }
-    if (fd < 0)
-        return false;
-
-    // A file the user has made private stays private.
-    struct stat st;
-    if (::stat(target.constData(), &st) == 0 && S_ISREG(st.st_mode))
-        ::fchmod(fd, st.st_mode & 07777);
-
-    bool ok = writeAll(fd, *bytes) && ::fsync(fd) == 0;
-    ok = ::close(fd) == 0 && ok;
-    ok = ok && ::rename(temporary.constData(), target.constData()) == 0;
-    if (!ok)
-        ::unlink(temporary.constData());
-    return ok;
+    return fileio::replaceAtomically(
+        path.toStdString(), std::string_view(bytes->constData(), bytes->size()));
 }
 
 } // namespace kvoll::history

@@ -5,8 +5,8 @@
 
 int main(int argc, char **argv)
 {
-    // The locale's character set governs every conversion of the send and the
-    // history file.
+    // The locale's character set is the history file's; the send has its own
+    // (smbclient's dos charset).
     std::setlocale(LC_ALL, "");
     KvollApplication app(argc, argv);
     TfrmMain form;

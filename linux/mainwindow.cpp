@@ -1,5 +1,6 @@
 #include "mainwindow.h"
 
+#include "application.h"
 #include "history.h"
 #include "messagetext.h"
 #include "send.h"
@@ -149,6 +150,9 @@ void TfrmMain::cmdSendClick(QObject * /*Sender*/)
         showError(this,
                   QStringLiteral("The message is too long to be delivered in one piece. Shorten it "
                                  "and send again."));
+        return;
+    case smbclient::Outcome::Unrepresentable:
+        KvollApplication::showErrorReport(QStringLiteral("Codeset conversion failure"));
         return;
     case smbclient::Outcome::Delivered:
         break;

@@ -1,18 +1,20 @@
 #include "send.h"
 
-#include "localecodec.h"
-
 namespace kvoll {
+
+namespace {
+
+std::u16string_view view(const QString &text)
+{
+    return {
+        reinterpret_cast<const char16_t *>(text.utf16()), static_cast<std::size_t>(text.size())};
+}
+
+} // namespace
 
 smbclient::Outcome sendMessage(const QString &address, const QString &message)
 {
-    const auto localAddress = toLocale(address);
-    const auto input = toLocale(message + u'\n');
-    if (!localAddress || !input)
-        throw CodesetConversionFailure();
-    return smbclient::sendMessage(localAddress->toStdString(),
-                                  std::string_view(input->constData(), input->size()))
-            .outcome;
+    return smbclient::sendMessage(view(address), view(message + u'\n')).outcome;
 }
 
 } // namespace kvoll

@@ -1,24 +1,16 @@
 // kvoll's send: the message and one line feed go to smbclient, both texts in
-// the locale's encoding.
+// the wire character set (smbclient's dos charset, see smbclient/wirecharset.h).
 #pragma once
 
 #include "smbclient/smbclientrunner.h"
 
 #include <QString>
 
-#include <stdexcept>
-
 namespace kvoll {
 
-// Thrown when the address or the message holds a character that the locale's
-// encoding cannot represent; nothing has been started then.
-class CodesetConversionFailure : public std::runtime_error
-{
-public:
-    CodesetConversionFailure() : std::runtime_error("Codeset conversion failure") { }
-};
-
-// Blocks until smbclient has ended.  Throws CodesetConversionFailure.
+// Blocks until smbclient has ended.  Unrepresentable when the address or the
+// message holds a character that the wire set cannot hold, or U+0000; nothing
+// has been started then.
 smbclient::Outcome sendMessage(const QString &address, const QString &message);
 
 } // namespace kvoll

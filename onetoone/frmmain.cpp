@@ -1,148 +1,84 @@
 #include "frmmain.h"
 
-#include "messagetext.h"
-#include "platform.h"
 #include "settingsfile.h"
 
-#include <QCoreApplication>
-#include <QKeyEvent>
-#include <QLabel>
-#include <QLineEdit>
-#include <QMessageBox>
-#include <QPlainTextEdit>
-#include <QPushButton>
-#include <QTextDocument>
-
-#include <limits>
+namespace quillpost {
 
 namespace {
 
-const char *const applicationTitle = "Windows Quillon";
+const char16_t applicationTitle[] = u"Windows Quillon";
 
-// The layout is kept in twips, the unit of the Windows dialogs it copies;
-// 15 twips make one pixel at 96 dpi.
-constexpr int twips(int value)
-{
-    return value / 15;
-}
+using forms::ControlSpec;
+using forms::Kind;
 
-QRect twipRect(int left, int top, int width, int height)
-{
-    return QRect(twips(left), twips(top), twips(width), twips(height));
-}
+// Laid out in twips, 15 to a pixel at 96 dpi; here in pixels.
+const ControlSpec controls[] = {
+    {"lblTo", Kind::Label, u"To:", 8, 8, 265, 17, 3},
+    {"txtTo", Kind::TextBox, u"", 8, 24, 265, 19, 0, nullptr, forms::InitialFocus},
+    {"lblMessage", Kind::Label, u"Message:", 8, 56, 265, 17, 4},
+    {"txtMessage", Kind::MultiLineTextBox, u"", 8, 72, 265, 185, 1},
+    {"cmdSend", Kind::Button, u"&Send", 8, 272, 265, 25, 2, nullptr, forms::Disabled},
+};
 
 } // namespace
 
-FrmMain::FrmMain(QWidget *parent)
-    : QWidget(parent,
-        Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
-            | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
-      lblTo(new QLabel(QStringLiteral("To:"), this)), txtTo(new QLineEdit(this)),
-      lblMessage(new QLabel(QStringLiteral("Message:"), this)),
-      txtMessage(new QPlainTextEdit(this)), cmdSend(new QPushButton(QStringLiteral("&Send"), this))
+const forms::WindowSpec mainWindow {
+    "frmMain", applicationTitle, 282, 305, forms::Icon::Quillpost, controls};
+
+FrmMain::FrmMain(forms::Toolkit &toolkit, forms::System &system)
+    : m_system(system), m_view(toolkit.build(mainWindow)),
+      txtTo(m_view->get<forms::TextBox>("txtTo")),
+      txtMessage(m_view->get<forms::TextBox>("txtMessage")),
+      cmdSend(m_view->get<forms::Button>("cmdSend"))
 {
-    setObjectName(QStringLiteral("frmMain"));
-    setWindowTitle(QString::fromLatin1(applicationTitle));
-    setFixedSize(twips(4230), twips(4575));
-
-    lblTo->setObjectName(QStringLiteral("lblTo"));
-    lblTo->setGeometry(twipRect(120, 120, 3975, 255));
-
-    txtTo->setObjectName(QStringLiteral("txtTo"));
-    txtTo->setGeometry(twipRect(120, 360, 3975, 285));
-    // QLineEdit stops at 32767 characters by default; the recipient has no
-    // limit of its own.
-    txtTo->setMaxLength(std::numeric_limits<int>::max());
-
-    lblMessage->setObjectName(QStringLiteral("lblMessage"));
-    lblMessage->setGeometry(twipRect(120, 840, 3975, 255));
-
-    txtMessage->setObjectName(QStringLiteral("txtMessage"));
-    txtMessage->setGeometry(twipRect(120, 1080, 3975, 2775));
-    txtMessage->setLineWrapMode(QPlainTextEdit::WidgetWidth);
-    txtMessage->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    txtMessage->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    // Tab moves on to the next control, as in every other box of the window.
-    txtMessage->setTabChangesFocus(true);
-
-    cmdSend->setObjectName(QStringLiteral("cmdSend"));
-    cmdSend->setGeometry(twipRect(120, 4080, 3975, 375));
-    cmdSend->setAutoDefault(false);
-    cmdSend->setEnabled(false);
-
-    setTabOrder(txtTo, txtMessage);
-    setTabOrder(txtMessage, cmdSend);
-
-    connect(txtTo, &QLineEdit::textChanged, this, &FrmMain::txtTo_Change);
-    connect(txtMessage, &QPlainTextEdit::textChanged, this, &FrmMain::txtMessage_Change);
-    connect(cmdSend, &QPushButton::clicked, this, &FrmMain::cmdSend_Click);
-    txtTo->installEventFilter(this);
-    cmdSend->installEventFilter(this);
+    txtTo.onChange = [this] { txtTo_Change(); };
+    txtTo.onKeyPress = [this](int key) { return txtTo_KeyPress(key); };
+    txtMessage.onChange = [this] { txtMessage_Change(); };
+    cmdSend.onClick = [this] { cmdSend_Click(); };
 
     Form_Load();
-    txtTo->setFocus();
 }
 
-bool FrmMain::eventFilter(QObject *watched, QEvent *event)
+void FrmMain::show()
 {
-    if (event->type() == QEvent::KeyPress) {
-        const auto *keyEvent = static_cast<QKeyEvent *>(event);
-        const bool enter = keyEvent->key() == Qt::Key_Return || keyEvent->key() == Qt::Key_Enter;
-        if (watched == txtTo) {
-            // The key goes on to the box afterwards, unchanged.
-            const QString typed = keyEvent->text();
-            if (!typed.isEmpty()) {
-                for (const QChar c : typed)
-                    txtTo_KeyPress(c.unicode());
-            } else if (enter) {
-                txtTo_KeyPress(13);
-            }
-        } else if (watched == cmdSend && enter && cmdSend->isEnabled()) {
-            // Enter presses the focused button, as on Windows.
-            cmdSend->click();
-            return true;
-        }
-    }
-    return QWidget::eventFilter(watched, event);
+    m_view->show();
 }
 
 void FrmMain::Form_Load()
 {
-    const QString path = quillpost::settingsFilePath();
-    if (!FileExists(path.toStdU16String()))
+    const std::u16string path = settingsFilePath(m_system);
+    if (!m_system.fileExists(path))
         return;
-    const QString recipient = quillpost::readFirstField(path);
-    if (!recipient.isEmpty())
-        txtTo->setText(recipient);
+    const std::u16string recipient = readFirstField(m_system, path);
+    if (!recipient.empty())
+        txtTo.setText(recipient);
 }
 
 void FrmMain::cmdSend_Click()
 {
-    if (messageText().isEmpty())
+    if (txtMessage.text().empty())
         return;
-    if (txtTo->text().isEmpty())
+    if (txtTo.text().empty())
         return;
 
-    setWindowTitle(QStringLiteral("Sending..."));
-    // The send blocks the window; let the new caption reach the screen
-    // first, without taking any input.
-    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    m_view->setCaption(u"Sending...");
+    // The send blocks the window; the new caption reaches the screen first.
+    m_view->repaint();
 
-    const std::u16string toUser = txtTo->text().toStdU16String();
-    const std::u16string fromUser = ComputerName();
-    const std::u16string message = messageText().toStdU16String();
-    if (!BroadcastMessage(toUser, fromUser, message)) {
-        setWindowTitle(QStringLiteral("Error"));
-        QMessageBox::critical(
-            this, QStringLiteral("Error"), QStringLiteral("Failed to send the message!"));
-        txtMessage->setFocus();
+    const std::u16string toUser = txtTo.text();
+    const std::u16string fromUser = m_system.computerName();
+    const std::u16string message = txtMessage.text();
+    if (!m_system.broadcastMessage(toUser, fromUser, message)) {
+        m_view->setCaption(u"Error");
+        m_view->messageBox(u"Failed to send the message!", u"Error", forms::BoxIcon::Critical);
+        txtMessage.setFocus();
         return;
     }
 
-    setWindowTitle(QString::fromLatin1(applicationTitle));
-    QMessageBox::information(this, QStringLiteral("Success"), QStringLiteral("Message sent!"));
-    txtMessage->clear();
-    txtMessage->setFocus();
+    m_view->setCaption(applicationTitle);
+    m_view->messageBox(u"Message sent!", u"Success", forms::BoxIcon::Information);
+    txtMessage.setText(u"");
+    txtMessage.setFocus();
 }
 
 void FrmMain::txtTo_Change()
@@ -155,20 +91,17 @@ void FrmMain::txtMessage_Change()
     updateSendEnabled();
 }
 
-void FrmMain::txtTo_KeyPress(int keyAscii)
+int FrmMain::txtTo_KeyPress(int KeyAscii)
 {
-    if (keyAscii == 13)
+    if (KeyAscii == 13)
         cmdSend_Click();
+    return KeyAscii;
 }
 
 void FrmMain::updateSendEnabled()
 {
     // Spaces count: nothing is trimmed.
-    cmdSend->setEnabled(!messageText().isEmpty() && !txtTo->text().isEmpty());
+    cmdSend.setEnabled(!txtMessage.text().empty() && !txtTo.text().empty());
 }
 
-QString FrmMain::messageText() const
-{
-    return quillon::messageFromEditor(
-        txtMessage->document()->toRawText(), quillon::nativeLineBreak());
-}
+} // namespace quillpost

@@ -1,37 +1,41 @@
 // The one window of Quillpost: a recipient, a message and a Send button.
 #pragma once
 
-#include <QWidget>
+#include "controls.h"
+#include "system.h"
+#include "view.h"
+#include "windowspec.h"
 
-class QLabel;
-class QLineEdit;
-class QPlainTextEdit;
-class QPushButton;
+#include <memory>
 
-class FrmMain : public QWidget
+namespace quillpost {
+
+extern const forms::WindowSpec mainWindow;
+
+class FrmMain
 {
-    Q_OBJECT
-
 public:
-    explicit FrmMain(QWidget *parent = nullptr);
+    FrmMain(forms::Toolkit &toolkit, forms::System &system);
 
-protected:
-    bool eventFilter(QObject *watched, QEvent *event) override;
+    void show();
+    forms::View &view() { return *m_view; }
 
-private:
     // The handlers keep the names of the events they answer.
     void Form_Load();
     void cmdSend_Click();
     void txtTo_Change();
     void txtMessage_Change();
-    void txtTo_KeyPress(int keyAscii);
+    int txtTo_KeyPress(int KeyAscii);
 
+private:
     void updateSendEnabled();
-    QString messageText() const;
 
-    QLabel *lblTo;
-    QLineEdit *txtTo;
-    QLabel *lblMessage;
-    QPlainTextEdit *txtMessage;
-    QPushButton *cmdSend;
+    forms::System &m_system;
+    std::unique_ptr<forms::View> m_view;
+
+    forms::TextBox &txtTo;
+    forms::TextBox &txtMessage;
+    forms::Button &cmdSend;
 };
+
+} // namespace quillpost

@@ -1,5 +1,7 @@
-// Quillpost: sends one message to one user or computer of a Windows network.
+// Quillpost on Linux: the form with its window drawn by Qt.
 #include "frmmain.h"
+#include "qttoolkit.h"
+#include "system.h"
 
 #include <QApplication>
 #include <QIcon>
@@ -7,15 +9,14 @@
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
-    // The name picks the settings folder on Linux.  No display name is set:
-    // Qt would append it to every caption.
+    // The name picks the settings folder (~/.config/Quillpost).  No display
+    // name is set: Qt would append it to every caption.
     QCoreApplication::setApplicationName(QStringLiteral("Quillpost"));
-#ifndef Q_OS_WIN
-    // On Windows the windows take the icon from the executable's resources.
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/quillpost/quillpost.png")));
-#endif
 
-    FrmMain window;
-    window.show();
+    forms::qt::Toolkit toolkit;
+    forms::System system;
+    quillpost::FrmMain frmMain(toolkit, system);
+    frmMain.show();
     return app.exec();
 }

@@ -1,27 +1,20 @@
 #include "settingsfile.h"
 
-#include "platform.h"
-
-#include <QCoreApplication>
-#include <QDir>
-#include <QFile>
-#include <QStandardPaths>
-
 namespace quillpost {
 
 namespace {
 
-bool isLineBreak(QChar c)
+bool isLineBreak(char16_t c)
 {
     return c == u'\r' || c == u'\n';
 }
 
 } // namespace
 
-QString firstField(const QString &text)
+std::u16string firstField(const std::u16string &text)
 {
-    qsizetype pos = 0;
-    const qsizetype end = text.size();
+    std::size_t pos = 0;
+    const std::size_t end = text.size();
     while (pos < end && (text[pos] == u' ' || text[pos] == u'\t' || isLineBreak(text[pos])))
         ++pos;
     if (pos == end)
@@ -29,45 +22,34 @@ QString firstField(const QString &text)
 
     if (text[pos] == u'"') {
         ++pos;
-        const qsizetype close = text.indexOf(u'"', pos);
-        if (close >= 0)
-            return text.mid(pos, close - pos);
+        const std::size_t close = text.find(u'"', pos);
+        if (close != std::u16string::npos)
+            return text.substr(pos, close - pos);
         // No closing quote: the rest of the text is the field, but the line
         // break that ends the file is not part of it.
-        qsizetype last = end;
+        std::size_t last = end;
         if (last > pos && text[last - 1] == u'\n')
             --last;
         if (last > pos && text[last - 1] == u'\r')
             --last;
-        return text.mid(pos, last - pos);
+        return text.substr(pos, last - pos);
     }
 
-    qsizetype stop = pos;
+    std::size_t stop = pos;
     while (stop < end && text[stop] != u',' && !isLineBreak(text[stop]))
         ++stop;
-    return text.mid(pos, stop - pos);
+    return text.substr(pos, stop - pos);
 }
 
-QString readFirstField(const QString &path)
+std::u16string settingsFilePath(forms::System &system)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        return {};
-    return firstField(QString::fromLocal8Bit(bytes));
+    return system.addSlash(system.programFolder()) + u"Quillpost.ini";
 }
 
-QString settingsFilePath()
+std::u16string readFirstField(forms::System &system, const std::u16string &path)
 {
-#ifdef Q_OS_WIN
-    const QString folder = QDir::toNativeSeparators(QCoreApplication::applicationDirPath());
-#else
-    const QString folder = QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);
-#endif
-    return QString::fromStdU16String(AddSlash(folder.toStdU16String()))
-        + QStringLiteral("Quillpost.ini");
+    const auto text = system.readTextFile(path);
+    return text ? firstField(*text) : std::u16string();
 }
 
 } // namespace quillpost

@@ -2,8 +2,9 @@
 // comma-separated field presets the recipient.  The program only reads it.
 #pragma once
 
-#include <QByteArray>
-#include <QString>
+#include "system.h"
+
+#include <string>
 
 namespace quillpost {
 
@@ -13,15 +14,13 @@ namespace quillpost {
 // the text, less its final line break, when no quote follows) and the quotes
 // are dropped; any other field ends at the first comma or line break, and
 // spaces at its end belong to it.
-QString firstField(const QString &text);
+std::u16string firstField(const std::u16string &text);
 
-// The first field of the file at path, read as 8-bit text in the system's
-// code page; empty when the file cannot be read.
-QString readFirstField(const QString &path);
+// Where the settings file lives: in the program's folder (beside the
+// executable on Windows, the user's settings folder elsewhere).
+std::u16string settingsFilePath(forms::System &system);
 
-// Where the settings file lives: beside the executable on Windows; on other
-// systems in the user's settings folder for the application name, because a
-// program installed under /usr cannot keep files beside itself.
-QString settingsFilePath();
+// The first field of the file at path; empty when the file cannot be read.
+std::u16string readFirstField(forms::System &system, const std::u16string &path);
 
 } // namespace quillpost

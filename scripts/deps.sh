@@ -1,8 +1,8 @@
 # Sourced by the scripts here: installs the Debian packages a step needs and
 # that the machine lacks (with sudo when not root).
 
-# Packages that build the programs.
-build_packages=(cmake make g++ qt6-base-dev)
+# Packages that build the programs (and the font their windows are laid out for).
+build_packages=(cmake make g++ qt6-base-dev fonts-liberation2)
 # Packages that the tests need besides: GoogleTest, and a real Samba receiver
 # in a network namespace of the tests' own.
 test_packages=(libgtest-dev googletest samba smbclient iproute2)

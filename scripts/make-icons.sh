@@ -4,6 +4,11 @@
 # Quillpost's is a closed envelope:
 #   onetoone/icons/quillpost.ico  32 x 32, 16 colours (the Windows program icon)
 #   onetoone/icons/quillpost.png  48 x 48 (the Linux desktop entry)
+# Crier's is a loud-hailer calling out, its file picker's a folder:
+#   broadcast/icons/crier.ico     32 x 32, 16 colours
+#   broadcast/icons/crier.png     48 x 48
+#   broadcast/icons/frmfile.ico   16 x 16, 16 colours (the file picker's window)
+#   broadcast/icons/frmfile.png   16 x 16
 # The generated files are kept in the repository; run this again only to
 # change the picture.
 set -eu
@@ -33,6 +38,37 @@ convert "$tmp/quillpost32.gif" "$out/quillpost.ico"
 
 convert -size 48x48 xc:none -draw "scale 1.5,1.5 $(envelope)" \
     -depth 8 -strip -define png:exclude-chunks=date,time "$out/quillpost.png"
+
+# Crier: a loud-hailer (mouthpiece, cone, rim) and three waves of sound.
+broadcast="$out/../../broadcast/icons"
+mkdir -p "$broadcast"
+hailer() {
+    echo "
+        stroke '#000000' stroke-width 1
+        fill '#808080' rectangle 2,13 6,18
+        fill '#FFFF00' polygon 6,13 18,6 18,25 6,18
+        fill '#808000' rectangle 18,5 20,26
+        fill none stroke '#000080'
+        arc 16,12 24,19 -60,60
+        arc 16,9 27,22 -60,60
+        arc 16,6 30,25 -60,60"
+}
+convert -size 32x32 xc:none +antialias -draw "$(hailer)" -colors 16 "$tmp/crier32.gif"
+convert "$tmp/crier32.gif" "$broadcast/crier.ico"
+convert -size 48x48 xc:none -draw "scale 1.5,1.5 $(hailer)" \
+    -depth 8 -strip -define png:exclude-chunks=date,time "$broadcast/crier.png"
+
+# The file picker: an open folder on a 16-pixel grid.
+folder() {
+    echo "
+        stroke '#000000' stroke-width 1
+        fill '#808000' polygon 1,3 6,3 7,4 13,4 13,13 1,13
+        fill '#FFFF00' polygon 3,7 15,7 13,13 1,13"
+}
+convert -size 16x16 xc:none +antialias -draw "$(folder)" -colors 16 "$tmp/frmfile16.gif"
+convert "$tmp/frmfile16.gif" "$broadcast/frmfile.ico"
+convert "$tmp/frmfile16.gif" -depth 8 -strip -define png:exclude-chunks=date,time \
+    "$broadcast/frmfile.png"
 
 # kvoll
 convert -size 48x48 xc:none -fill '#2d6cdf' -draw 'roundrectangle 3,9 44,38 5,5' \

@@ -1,9 +1,10 @@
 #!/bin/sh
 # The Windows stage: cross-compiles the Windows programs (Crier.exe on the
-# Win32 toolkit), the platform layer and their tests with MinGW-w64 and runs
-# the tests under Wine in a throw-away prefix with Wine's null graphics
-# driver, so that windows work without an X server; checks that Quillpost's
-# resource script compiles.  Run from the repository root:
+# Win32 toolkit), the platform layer, the INI rules and their tests with
+# MinGW-w64 and runs the tests under Wine in a throw-away prefix with Wine's
+# null graphics driver, so that windows work without an X server; checks that
+# the resource scripts of Quillpost and Crier compile.  Run from the
+# repository root:
 #   scripts/test-win32.sh
 # QUILLON_WIN32_BUILD_DIR overrides the build folder (default build-win32).
 set -eu
@@ -66,16 +67,25 @@ cp /usr/share/wine/fonts/*.ttf "$WINEPREFIX/drive_c/windows/Fonts/"
 # it here, before the prefix boots, and keep it running until the end.
 wineserver -p
 wineboot -i </dev/null >"$scratch/wineboot.log" 2>&1
+# The desktop process that the boot started ends a while after its last
+# window; the first window after that starts a new one, which here waits 10 s
+# for a service that does not answer.  A window kept open for the whole stage
+# keeps the desktop up.
+wine notepad </dev/null >/dev/null 2>&1 &
 
-# ---- resource script --------------------------------------------------------
-rc=onetoone/Quillpost.rc
-if [ -f "$rc" ]; then
-    step "compiling $rc"
-    (cd "$(dirname "$rc")" \
-        && x86_64-w64-mingw32-windres -O coff -i "$(basename "$rc")" -o "$scratch/Quillpost.res.o")
-else
-    step "$rc not present: resource check skipped"
-fi
+# ---- resource scripts -------------------------------------------------------
+# Icons and version records of the Windows programs must compile.
+for rc in onetoone/Quillpost.rc broadcast/Crier.rc; do
+    if [ -f "$rc" ]; then
+        step "compiling $rc"
+        name=$(basename "$rc" .rc)
+        (cd "$(dirname "$rc")" \
+            && x86_64-w64-mingw32-windres -I ../common/forms/win32 -O coff -i "$name.rc" \
+                -o "$scratch/$name.res.o")
+    else
+        step "$rc not present: resource check skipped"
+    fi
+done
 
 # ---- build and test ---------------------------------------------------------
 step "configuring $build"

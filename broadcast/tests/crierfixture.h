@@ -35,6 +35,14 @@ protected:
         std::filesystem::create_directories(path.parent_path());
         std::ofstream(path, std::ios::binary) << content;
     }
+    // The settings file with its line ends as LF: a new one is written
+    // with CR LF, as Windows writes it.
+    std::string settingsText() const
+    {
+        std::string text = readFile(settingsPath());
+        std::erase(text, '\r');
+        return text;
+    }
     static std::string readFile(const std::filesystem::path &path)
     {
         std::ifstream in(path, std::ios::binary);

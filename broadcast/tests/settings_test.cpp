@@ -57,7 +57,7 @@ TEST_F(CrierTest, HandEditedEmptySlotLoadsAndIsDroppedOnSave)
     form.reset();
     start();
     EXPECT_EQ(lstNetwork().items, (Items {u"PC1", u"PC3"}));
-    EXPECT_NE(readFile(settingsPath()).find("2=N"), std::string::npos);
+    EXPECT_NE(settingsText().find("2=N"), std::string::npos);
 }
 
 TEST_F(CrierTest, BookLimitedToHundredSlots)
@@ -110,7 +110,7 @@ TEST_F(CrierTest, LongProgramPathSurvivesStartAndSave)
     start();
     EXPECT_EQ(txtFile().value, std::u16string(path.begin(), path.end()));
     cmdSave().click();
-    EXPECT_NE(readFile(settingsPath()).find("File=" + path + "\n"), std::string::npos);
+    EXPECT_NE(settingsText().find("File=" + path + "\n"), std::string::npos);
 }
 
 TEST_F(CrierTest, SaveWritesEverythingAndNextStartLoadsIt)
@@ -144,7 +144,7 @@ TEST_F(CrierTest, ShrunkBookLeavesFreeSlots)
     EXPECT_EQ(lstNetwork().items, (Items {u"A", u"B", u"C"}));
     cmdSave().click();
 
-    const std::string file = readFile(settingsPath());
+    const std::string file = settingsText();
     for (const char *line : {"0=A\n", "1=B\n", "2=C\n", "3=N\n", "4=N\n"})
         EXPECT_NE(file.find(line), std::string::npos) << line;
     EXPECT_EQ(file.find("5="), std::string::npos);
@@ -162,7 +162,7 @@ TEST_F(CrierTest, EmptyBookSavedOverStoredOne)
         cmdRemove().click();
     }
     cmdSave().click();
-    const std::string file = readFile(settingsPath());
+    const std::string file = settingsText();
     for (const char *line : {"0=N\n", "1=N\n", "2=N\n", "3=N\n", "4=N\n"})
         EXPECT_NE(file.find(line), std::string::npos) << line;
     form.reset();
@@ -186,7 +186,7 @@ TEST_F(CrierTest, OtherSectionsAndCommentsSurviveSave)
     writeSettings(before);
     start();
     cmdSave().click();
-    const std::string after = readFile(settingsPath());
+    const std::string after = settingsText();
     EXPECT_EQ(after.substr(0, before.size()), before.substr(0, before.size()));
     EXPECT_NE(after.find("[Options]\n"), std::string::npos);
     EXPECT_NE(after.find("Count=0\n"), std::string::npos);
@@ -222,7 +222,7 @@ TEST_F(CrierTest, SaveIntoUnwritableFolderIsReported)
     if (::geteuid() == 0)
         GTEST_SKIP() << "root writes into any folder";
     writeSettings("[List]\n0=OLD\n");
-    const std::string before = readFile(settingsPath());
+    const std::string before = settingsText();
     ::chmod(settingsPath().parent_path().c_str(), 0555);
     start();
     fillBook({u"NEW"});
@@ -230,7 +230,7 @@ TEST_F(CrierTest, SaveIntoUnwritableFolderIsReported)
     ::chmod(settingsPath().parent_path().c_str(), 0755);
     ASSERT_EQ(toolkit.boxes.size(), 1u);
     EXPECT_EQ(toolkit.boxes[0].text, u"The settings could not be saved.");
-    EXPECT_EQ(readFile(settingsPath()), before);
+    EXPECT_EQ(settingsText(), before);
 }
 
 } // namespace

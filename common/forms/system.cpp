@@ -38,13 +38,13 @@ bool System::ensureFolder(const std::u16string &path)
 std::u16string System::readProfileString(const std::u16string &section, const std::u16string &key,
     const std::u16string &defaultValue, const std::u16string &path)
 {
-    return ReadProfileString(section, key, defaultValue, path);
+    return ReadProfileValue(section, key, defaultValue, path);
 }
 
 bool System::writeProfileString(const std::u16string &section, const std::u16string &key,
     const std::u16string &value, const std::u16string &path)
 {
-    return WriteProfileString(section, key, value, path);
+    return WriteProfileValue(section, key, value, path);
 }
 
 std::optional<std::u16string> System::readTextFile(const std::u16string &path)

@@ -39,6 +39,9 @@ public:
     virtual void show() = 0;
     // Brings a shown window in front of the others and activates it.
     virtual void bringToFront() = 0;
+    // Shows what changed in the window now, without taking any input: for
+    // a caption set just before the window blocks.
+    virtual void repaint() = 0;
     // Closes the window as its close button does (onClose runs).
     virtual void close() = 0;
 

@@ -1,19 +1,25 @@
-// The four platform chores shared by Quillpost and Crier.
+// The platform chores shared by Quillpost and Crier: the messaging service,
+// the computer name, paths, the settings and text files, program start.
 //
 // This header uses only the C++ standard library so that the Win32
 // implementation builds with MinGW-w64 alone.  Text is UTF-16 on both sides;
 // the windows convert their QStrings at this boundary.  No procedure here
 // throws or shows anything: every failure becomes an ordinary result.
+//
+// Files of text are 8-bit: in the ANSI code page on Windows, UTF-8 on POSIX.
+// On Windows a text that the ANSI code page cannot hold is not written at
+// all (the write answers false) rather than stored with '?' in its place.
 #pragma once
 
+#include <optional>
 #include <string>
 
 // Hands one message for one recipient to the messaging service (Windows:
 // NetMessageBufferSend; POSIX: smbclient -M).  True only when the message was
 // accepted.  sFromUser is accepted for symmetry with the callers; the service
 // names the sending computer itself.
-bool BroadcastMessage(const std::u16string &sToUser, const std::u16string &sFromUser,
-                      const std::u16string &sMessage);
+bool BroadcastMessage(
+    const std::u16string &sToUser, const std::u16string &sFromUser, const std::u16string &sMessage);
 
 // The local computer's name, or an empty string.
 std::u16string ComputerName();
@@ -25,3 +31,58 @@ std::u16string AddSlash(std::u16string AddPath);
 // True when sSource names an existing ordinary file: not a directory, not a
 // hidden or system file.  '*' and '?' are wildcards in the last component.
 bool FileExists(const std::u16string &sSource);
+
+// ---- Settings files (INI) ------------------------------------------------------
+// Section and key names match ignoring case and surrounding blanks; the first
+// section and the first key of a name count; a value loses its outer blanks
+// and one pair of enclosing quotes ("..." or '...') on reading.  Windows
+// takes 8-bit paths here: a path that the ANSI code page cannot hold reads
+// as missing and cannot be written.  On POSIX every write replaces the file
+// and flushes it to disk (a few milliseconds each).
+
+// One value of a settings file, whole (no length cut); defaultValue, as given,
+// when the file, the section or the key is missing.
+std::u16string ReadProfileValue(const std::u16string &section, const std::u16string &key,
+    const std::u16string &defaultValue, const std::u16string &path);
+
+// Stores one value: replaces the value of the key, or adds the key (and its
+// section) when missing; creates the file when missing.  On POSIX every other
+// byte of the file stays as it was and the file is replaced atomically.
+// False when the value could not be stored: the folder is missing or not
+// writable, the file is read-only or cannot be read, the path is a folder;
+// or one line of the file cannot hold it: a name is empty (less its blanks),
+// a name or the value holds a line break or NUL, the key holds '=' or starts
+// with ';' or '['.  The file that was there then stays intact.
+bool WriteProfileValue(const std::u16string &section, const std::u16string &key,
+    const std::u16string &value, const std::u16string &path);
+
+// ---- Text files -----------------------------------------------------------------
+
+// The whole content of a text file; nullopt when it cannot be read.
+std::optional<std::u16string> ReadTextFile(const std::u16string &path);
+
+// Replaces the content of a text file, creating it when missing: a temporary
+// file beside it is written and moved over it.  False on failure (missing or
+// unwritable folder, read-only file, a folder at the path); the previous file
+// then stays intact.
+bool WriteTextFile(const std::u16string &path, const std::u16string &text);
+
+// ---- Folders ----------------------------------------------------------------------
+
+// The folder where the program keeps its files, without a trailing separator:
+// on Windows the folder of the running .exe; on POSIX the user's settings
+// folder for the application name (~/.config/NAME), because a program
+// installed under /usr cannot write its own folder.  Not created here.
+std::u16string ProgramFolder();
+
+// Creates the folder and its missing parents; true when it exists afterwards.
+bool EnsureFolder(const std::u16string &path);
+
+// ---- Programs ---------------------------------------------------------------------
+
+// Starts a command line without waiting for it, with a normal window that
+// gets the focus.  Windows: the command line goes to CreateProcess unchanged.
+// POSIX: it is split into words as a shell would split it, double quotes
+// grouping, but no shell runs it.  False when nothing started (an empty
+// command, a missing program, a file that is no program).
+bool StartProgram(const std::u16string &commandLine);

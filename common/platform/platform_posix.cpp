@@ -1,11 +1,21 @@
 // POSIX side of the platform layer: smbclient stands in for the Messenger
-// service, and hidden files are the dot-files.
+// service, hidden files are the dot-files, settings and text files are UTF-8
+// and replaced atomically.
 #include "platform.h"
 
+#include "fileio/fileio.h"
+#include "ini/ini.h"
 #include "smbclient/smbclientrunner.h"
 
 #include <QByteArray>
+#include <QProcess>
+#include <QStandardPaths>
 #include <QString>
+#include <QStringList>
+
+#include <cerrno>
+#include <filesystem>
+#include <system_error>
 
 #include <dirent.h>
 #include <fnmatch.h>
@@ -17,6 +27,31 @@ namespace {
 QByteArray toUtf8(const std::u16string &text)
 {
     return QString::fromStdU16String(text).toUtf8();
+}
+
+std::string utf8(const std::u16string &text)
+{
+    return toUtf8(text).toStdString();
+}
+
+std::u16string fromUtf8(std::string_view bytes)
+{
+    return QString::fromUtf8(bytes.data(), static_cast<qsizetype>(bytes.size())).toStdU16String();
+}
+
+enum class Target { Missing, Replaceable, Untouchable };
+
+// Whether a file may be put at path.  A folder is never replaced, nor is a
+// file without any write permission: Windows keeps its read-only files, and
+// so do we, even for root.
+Target targetAt(const std::string &path)
+{
+    struct stat st;
+    if (::stat(path.c_str(), &st) != 0)
+        return errno == ENOENT ? Target::Missing : Target::Untouchable;
+    if (!S_ISREG(st.st_mode) || (st.st_mode & 0222) == 0 || ::euidaccess(path.c_str(), W_OK) != 0)
+        return Target::Untouchable;
+    return Target::Replaceable;
 }
 
 bool isOrdinaryFile(const QByteArray &path)
@@ -33,14 +68,12 @@ bool isHidden(const QByteArray &name)
 } // namespace
 
 bool BroadcastMessage(const std::u16string &sToUser, const std::u16string & /*sFromUser*/,
-                      const std::u16string &sMessage)
+    const std::u16string &sMessage)
 {
-    // The text goes out exactly as given: smbclient reads UTF-8 and adds
-    // nothing, so the receiver gets the message unchanged.
-    const QByteArray message = toUtf8(sMessage);
-    const auto result = smbclient::sendMessage(toUtf8(sToUser).toStdString(),
-                                               std::string_view(message.constData(), message.size()));
-    return result.outcome == smbclient::Outcome::Delivered;
+    // The text goes out as given, nothing added, in the receivers' code page;
+    // a character that the code page cannot hold fails the send before
+    // smbclient starts.
+    return smbclient::sendMessage(sToUser, sMessage).outcome == smbclient::Outcome::Delivered;
 }
 
 std::u16string ComputerName()
@@ -91,4 +124,83 @@ bool FileExists(const std::u16string &sSource)
     }
     ::closedir(dir);
     return found;
+}
+
+std::u16string ReadProfileValue(const std::u16string &section, const std::u16string &key,
+    const std::u16string &defaultValue, const std::u16string &path)
+{
+    const auto file = fileio::readWhole(utf8(path));
+    if (!file)
+        return defaultValue;
+    const auto value = ini::read(*file, utf8(section), utf8(key));
+    return value ? fromUtf8(*value) : defaultValue;
+}
+
+bool WriteProfileValue(const std::u16string &section, const std::u16string &key,
+    const std::u16string &value, const std::u16string &path)
+{
+    const std::string name = utf8(section);
+    const std::string entry = utf8(key);
+    const std::string text = utf8(value);
+    const std::string file = utf8(path);
+    if (!ini::storable(name, entry, text))
+        return false;
+
+    const Target target = targetAt(file);
+    if (target == Target::Untouchable)
+        return false;
+    std::string before;
+    if (target == Target::Replaceable) {
+        // A file that cannot be read must not be replaced by one that holds
+        // only the new value.
+        auto bytes = fileio::readWhole(file);
+        if (!bytes)
+            return false;
+        before = std::move(*bytes);
+    }
+    const std::string after = ini::write(before, name, entry, text);
+    // Storing what is stored already leaves the file alone.
+    return (target == Target::Replaceable && after == before)
+        || fileio::replaceAtomically(file, after);
+}
+
+std::optional<std::u16string> ReadTextFile(const std::u16string &path)
+{
+    const auto bytes = fileio::readWhole(utf8(path));
+    if (!bytes)
+        return std::nullopt;
+    return fromUtf8(*bytes);
+}
+
+bool WriteTextFile(const std::u16string &path, const std::u16string &text)
+{
+    const std::string file = utf8(path);
+    return targetAt(file) != Target::Untouchable && fileio::replaceAtomically(file, utf8(text));
+}
+
+std::u16string ProgramFolder()
+{
+    QString folder = QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);
+    while (folder.size() > 1 && folder.endsWith(u'/'))
+        folder.chop(1);
+    return folder.toStdU16String();
+}
+
+bool EnsureFolder(const std::u16string &path)
+{
+    if (path.empty())
+        return false;
+    const std::filesystem::path folder(utf8(path));
+    std::error_code error;
+    std::filesystem::create_directories(folder, error);
+    return std::filesystem::is_directory(folder, error);
+}
+
+bool StartProgram(const std::u16string &commandLine)
+{
+    QStringList words = QProcess::splitCommand(QString::fromStdU16String(commandLine));
+    if (words.isEmpty())
+        return false;
+    const QString program = words.takeFirst();
+    return QProcess::startDetached(program, words);
 }

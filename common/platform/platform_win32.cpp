@@ -1,12 +1,21 @@
 // Win32 side of the platform layer: the Messenger service through netapi32,
-// the computer name and file look-ups through kernel32.  Standard C++ and
-// Win32 only, so that it builds with MinGW-w64 without Qt.
+// the computer name, file look-ups, settings and text files and program start
+// through kernel32.  Standard C++ and Win32 only, so that it builds with
+// MinGW-w64 without Qt.
 #include "platform.h"
+
+#include "ini/ini.h"
 
 #include <windows.h>
 
+#include <algorithm>
+#include <climits>
 #include <cstring>
+#include <filesystem>
+#include <optional>
 #include <string>
+#include <string_view>
+#include <system_error>
 #include <vector>
 
 static_assert(sizeof(wchar_t) == sizeof(char16_t), "Win32 text is UTF-16: wchar_t must be 16-bit");
@@ -35,6 +44,85 @@ NetMessageBufferSendFn netMessageBufferSend()
 std::wstring toWide(const std::u16string &text)
 {
     return std::wstring(text.begin(), text.end());
+}
+
+bool holdsNul(const std::u16string &text)
+{
+    return text.find(u'\0') != std::u16string::npos;
+}
+
+// The text in the ANSI code page; nullopt when a character has no place in
+// it (it would be stored as '?') or the text holds a NUL.
+std::optional<std::string> toAnsi(const std::u16string &text)
+{
+    if (text.empty())
+        return std::string();
+    if (holdsNul(text) || text.size() > INT_MAX)
+        return std::nullopt;
+    const UINT codePage = ::GetACP();
+    // Only code pages other than UTF-8 can lose a character, and only they
+    // take the question whether one was lost.
+    const bool utf8 = codePage == CP_UTF8;
+    const DWORD flags = utf8 ? WC_ERR_INVALID_CHARS : WC_NO_BEST_FIT_CHARS;
+    BOOL lost = FALSE;
+    BOOL *const lostCharacter = utf8 ? nullptr : &lost;
+    const auto *wide = reinterpret_cast<const wchar_t *>(text.data());
+    const int units = static_cast<int>(text.size());
+    const int size
+        = ::WideCharToMultiByte(codePage, flags, wide, units, nullptr, 0, nullptr, lostCharacter);
+    if (size <= 0 || lost)
+        return std::nullopt;
+    std::string bytes(static_cast<std::size_t>(size), '\0');
+    if (::WideCharToMultiByte(
+            codePage, flags, wide, units, bytes.data(), size, nullptr, lostCharacter)
+            != size
+        || lost)
+        return std::nullopt;
+    return bytes;
+}
+
+std::u16string fromAnsi(std::string_view bytes)
+{
+    if (bytes.empty() || bytes.size() > INT_MAX)
+        return {};
+    const int size = static_cast<int>(bytes.size());
+    const int units = ::MultiByteToWideChar(CP_ACP, 0, bytes.data(), size, nullptr, 0);
+    if (units <= 0)
+        return {};
+    std::u16string text(static_cast<std::size_t>(units), u'\0');
+    ::MultiByteToWideChar(
+        CP_ACP, 0, bytes.data(), size, reinterpret_cast<wchar_t *>(text.data()), units);
+    return text;
+}
+
+// Windows does not replace read-only files, and a folder is never replaced.
+// Checked here as well because Wine run as root would write them.
+bool untouchable(const std::wstring &path)
+{
+    const DWORD attributes = ::GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES
+        && (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) != 0;
+}
+
+// One profile read with a buffer of size characters; the answer counts the
+// characters stored, terminator not included.
+DWORD readProfile(const std::string &section, const std::string &key, const char *defaultValue,
+    std::vector<char> &buffer, const std::string &path)
+{
+    return ::GetPrivateProfileStringA(section.c_str(), key.c_str(), defaultValue, buffer.data(),
+        static_cast<DWORD>(buffer.size()), path.c_str());
+}
+
+bool writeAll(HANDLE file, std::string_view bytes)
+{
+    while (!bytes.empty()) {
+        const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size(), 1u << 20));
+        DWORD written = 0;
+        if (!::WriteFile(file, bytes.data(), chunk, &written, nullptr) || written == 0)
+            return false;
+        bytes.remove_prefix(written);
+    }
+    return true;
 }
 
 } // namespace
@@ -119,4 +207,158 @@ bool FileExists(const std::u16string &sSource)
     if (modeSet)
         ::SetThreadErrorMode(previousMode, nullptr);
     return found;
+}
+
+std::u16string ReadProfileValue(const std::u16string &section, const std::u16string &key,
+    const std::u16string &defaultValue, const std::u16string &path)
+{
+    const auto name = toAnsi(section);
+    const auto entry = toAnsi(key);
+    const auto file = toAnsi(path);
+    if (!name || !entry || !file)
+        return defaultValue;
+
+    // A value that fills the buffer may have been cut: Windows then answers
+    // size - 1, and Wine size - 2 for a quoted value.  Read again with more
+    // room until the answer is clearly shorter.
+    constexpr std::size_t largest = std::size_t(1) << 26;
+    std::vector<char> buffer(256);
+    DWORD length = readProfile(*name, *entry, "", buffer, *file);
+    while (length + 2 >= buffer.size() && buffer.size() < largest) {
+        buffer.resize(buffer.size() * 2);
+        length = readProfile(*name, *entry, "", buffer, *file);
+    }
+    if (length > 0)
+        return fromAnsi(std::string_view(buffer.data(), length));
+
+    // Empty: a key with an empty value, or none.  A missing key would bring
+    // back a default that is not empty.
+    std::vector<char> probe(4);
+    return readProfile(*name, *entry, "-", probe, *file) == 0 ? std::u16string() : defaultValue;
+}
+
+bool WriteProfileValue(const std::u16string &section, const std::u16string &key,
+    const std::u16string &value, const std::u16string &path)
+{
+    const auto name = toAnsi(section);
+    const auto entry = toAnsi(key);
+    const auto text = toAnsi(value);
+    const auto file = toAnsi(path);
+    if (!name || !entry || !text || !file || !ini::storable(*name, *entry, *text)
+        || untouchable(toWide(path)))
+        return false;
+    return ::WritePrivateProfileStringA(name->c_str(), entry->c_str(), text->c_str(), file->c_str())
+        != 0;
+}
+
+std::optional<std::u16string> ReadTextFile(const std::u16string &path)
+{
+    if (holdsNul(path))
+        return std::nullopt;
+    const HANDLE file = ::CreateFileW(toWide(path).c_str(), GENERIC_READ,
+        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+        FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return std::nullopt;
+    std::string bytes;
+    char chunk[65536];
+    bool ok = true;
+    for (;;) {
+        DWORD got = 0;
+        if (!::ReadFile(file, chunk, sizeof chunk, &got, nullptr)) {
+            ok = false;
+            break;
+        }
+        if (got == 0)
+            break;
+        bytes.append(chunk, got);
+    }
+    ::CloseHandle(file);
+    if (!ok)
+        return std::nullopt;
+    return fromAnsi(bytes);
+}
+
+bool WriteTextFile(const std::u16string &path, const std::u16string &text)
+{
+    const auto bytes = toAnsi(text);
+    if (!bytes || path.empty() || holdsNul(path))
+        return false;
+    const std::wstring target = toWide(path);
+    if (untouchable(target))
+        return false;
+
+    // The new content goes into a file of its own beside the target first,
+    // so that a failure leaves the previous file whole.
+    std::wstring temporary;
+    HANDLE file = INVALID_HANDLE_VALUE;
+    for (int attempt = 0; file == INVALID_HANDLE_VALUE && attempt < 100; ++attempt) {
+        temporary = target + L".tmp" + std::to_wstring(::GetCurrentProcessId()) + L'-'
+            + std::to_wstring(attempt);
+        file = ::CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+            FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (file == INVALID_HANDLE_VALUE && ::GetLastError() != ERROR_FILE_EXISTS
+            && ::GetLastError() != ERROR_ALREADY_EXISTS)
+            return false;
+    }
+    if (file == INVALID_HANDLE_VALUE)
+        return false;
+
+    bool ok = writeAll(file, *bytes) && ::FlushFileBuffers(file);
+    ok = ::CloseHandle(file) && ok;
+    ok = ok
+        && ::MoveFileExW(
+            temporary.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+    if (!ok)
+        ::DeleteFileW(temporary.c_str());
+    return ok;
+}
+
+std::u16string ProgramFolder()
+{
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD length
+            = ::GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+        if (length == 0)
+            return {};
+        if (length < path.size()) {
+            path.resize(length);
+            break;
+        }
+        path.resize(path.size() * 2);
+    }
+    const std::size_t separator = path.find_last_of(L"\\/");
+    if (separator == std::wstring::npos)
+        return {};
+    return std::u16string(path.begin(), path.begin() + static_cast<std::ptrdiff_t>(separator));
+}
+
+bool EnsureFolder(const std::u16string &path)
+{
+    if (path.empty() || holdsNul(path))
+        return false;
+    const std::filesystem::path folder(toWide(path));
+    std::error_code error;
+    std::filesystem::create_directories(folder, error);
+    return std::filesystem::is_directory(folder, error);
+}
+
+bool StartProgram(const std::u16string &commandLine)
+{
+    if (commandLine.empty() || holdsNul(commandLine))
+        return false;
+    // CreateProcessW may write into the command line: it gets a copy.
+    std::wstring line = toWide(commandLine);
+    STARTUPINFOW startup {};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESHOWWINDOW;
+    startup.wShowWindow = SW_SHOWNORMAL;
+    PROCESS_INFORMATION process {};
+    if (!::CreateProcessW(
+            nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
+        return false;
+    ::CloseHandle(process.hThread);
+    ::CloseHandle(process.hProcess);
+    return true;
 }

@@ -1,5 +1,7 @@
 #include "smbclientrunner.h"
 
+#include "wirecharset.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <csignal>
@@ -106,9 +108,14 @@ std::size_t wireLength(std::string_view input)
     return input.size() + static_cast<std::size_t>(std::count(input.begin(), input.end(), '\n'));
 }
 
-Result sendMessage(const std::string &address, std::string_view input, const char *program)
+Result sendMessage(std::u16string_view address, std::u16string_view message, const char *program)
 {
-    if (wireLength(input) > maxWireBytes)
+    const std::string &charset = wireCharset();
+    const auto host = toWire(address, charset);
+    const auto input = toWire(message, charset);
+    if (!host || !input)
+        return {Outcome::Unrepresentable, {}};
+    if (wireLength(*input) > maxWireBytes)
         return {Outcome::TooLong, {}};
 
     Pipe in, err;
@@ -131,12 +138,18 @@ Result sendMessage(const std::string &address, std::string_view input, const cha
     posix_spawnattr_setsigdefault(&attr, &defaults);
     posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETSIGDEF);
 
-    // The address is an argument of -M: smbclient takes the next word as the
-    // host whatever it starts with, so an address like "-N" is not an option.
+    // smbclient converts what it reads from its unix charset to its dos
+    // charset in 127-byte pieces, and sends a piece that fails as raw bytes.
+    // Told that both sets are the same, it passes the converted text on
+    // unchanged.  The address is an argument of -M: smbclient takes the next
+    // word as the host whatever it starts with, so an address like "-N" is
+    // not an option.
     std::string programName(program);
+    std::string unixCharset("--option=unix charset=" + charset);
     std::string messageFlag("-M");
-    std::string host(address);
-    char *argv[] = {programName.data(), messageFlag.data(), host.data(), nullptr};
+    std::string hostName(*host);
+    char *argv[]
+        = {programName.data(), unixCharset.data(), messageFlag.data(), hostName.data(), nullptr};
 
     pid_t pid = -1;
     const int spawnError = posix_spawnp(&pid, program, &actions, &attr, argv, environ);
@@ -150,7 +163,7 @@ Result sendMessage(const std::string &address, std::string_view input, const cha
 
     // The input is at most a few kilobytes and fits into the pipe's buffer,
     // so writing it all before reading standard error cannot dead-lock.
-    writeAll(in.write.get(), input);
+    writeAll(in.write.get(), *input);
     in.write.reset();
 
     Result result {Outcome::Failed, {}};

@@ -25,6 +25,8 @@ const QString startError = QStringLiteral(
         "Sending failed. Make sure smbclient is in your path, or make a symbolic link to it.");
 const QString tooLongError = QStringLiteral(
         "The message is too long to be delivered in one piece. Shorten it and send again.");
+// The tests' smbclient configuration names no dos charset: CP850.
+const QString unixCharsetOption = QStringLiteral("--option=unix charset=CP850");
 
 } // namespace
 
@@ -49,8 +51,10 @@ private slots:
     void altSSends();
     void enterInTheAddressDoesNothing();
     void enterInTheMessageStartsANewLine();
+    void tooLongMessageIsNotSent_data();
     void tooLongMessageIsNotSent();
-    void unrepresentableTextIsReportedByTheEventLoop();
+    void unrepresentableTextIsReported_data();
+    void unrepresentableTextIsReported();
     void reportText_data();
     void reportText();
     void closingSavesTheGrownHistory();
@@ -233,7 +237,7 @@ void TestKvollWindow::outcomes()
     QCOMPARE(box.buttonCount, 1);
     QCOMPARE(w->cboAddress->currentText(), address);
     if (delivered) {
-        QCOMPARE(lastArguments(*m_smbclient), QStringList({"-M", address}));
+        QCOMPARE(lastArguments(*m_smbclient), QStringList({unixCharsetOption, "-M", address}));
         QCOMPARE(comboItems(w->cboAddress), QStringList({"PC01", "PC02", address}));
         QCOMPARE(w->txtMessage->toPlainText(), QString());
     } else {
@@ -255,21 +259,35 @@ void TestKvollWindow::knownAddressInOtherCaseAddsNothing()
 
 void TestKvollWindow::messageReachesSmbclientWithOneLineFeed_data()
 {
+    QTest::addColumn<QByteArray>("locale");
     QTest::addColumn<QString>("memo");
     QTest::addColumn<QByteArray>("input");
-    QTest::newRow("three lines") << "one\ntwo\nthree" << QByteArray("one\ntwo\nthree\n");
-    QTest::newRow("trailing line break dropped") << "one\n" << QByteArray("one\n");
-    QTest::newRow("spaces only") << "   " << QByteArray("   \n");
-    QTest::newRow("shell characters") << "\"$HOME\" `id` $(id) \\n '" << QByteArray("\"$HOME\" `id` $(id) \\n '\n");
-    QTest::newRow("no-break space kept") << QStringLiteral("a\u00a0b") << QByteArray("a\xc2\xa0" "b\n");
-    QTest::newRow("utf-8 locale") << "Grüße €" << QByteArray("Gr\xc3\xbc\xc3\x9f" "e \xe2\x82\xac\n");
+    for (const QByteArray locale : {"C.UTF-8", "C"}) {
+        const auto row = [&locale](const char *name) {
+            return &(QTest::addRow("%s, %s", name, locale.constData()) << locale);
+        };
+        *row("three lines") << "one\ntwo\nthree" << QByteArray("one\ntwo\nthree\n");
+        *row("trailing line break dropped") << "one\n" << QByteArray("one\n");
+        *row("spaces only") << "   " << QByteArray("   \n");
+        *row("shell characters") << "\"$HOME\" `id` $(id) \\n '"
+                                 << QByteArray("\"$HOME\" `id` $(id) \\n '\n");
+        *row("no-break space kept") << QStringLiteral("a\u00a0b")
+                                    << QByteArray("a\xff"
+                                                  "b\n");
+        // The code page, whatever the locale's character set.
+        *row("cp850 letters") << "Grüße, Ærø"
+                              << QByteArray("Gr\x81\xe1"
+                                            "e, \x92r\x9b\n");
+    }
 }
 
 void TestKvollWindow::messageReachesSmbclientWithOneLineFeed()
 {
+    QFETCH(QByteArray, locale);
     QFETCH(QString, memo);
     QFETCH(QByteArray, input);
     TfrmMain *w = openWindow();
+    QVERIFY(std::setlocale(LC_ALL, locale.constData()));
     send(w, QStringLiteral("PC01"), memo);
     QCOMPARE(lastInput(*m_smbclient), input);
 }
@@ -313,12 +331,21 @@ void TestKvollWindow::enterInTheMessageStartsANewLine()
     QVERIFY(m_boxes->boxes.isEmpty());
 }
 
+void TestKvollWindow::tooLongMessageIsNotSent_data()
+{
+    QTest::addColumn<QChar>("letter");
+    QTest::newRow("ascii") << QChar(u'a');
+    // One byte in the code page, two in UTF-8.
+    QTest::newRow("e acute") << QChar(u'\u00e9');
+}
+
 void TestKvollWindow::tooLongMessageIsNotSent()
 {
+    QFETCH(QChar, letter);
     writeHistory("PC01\n");
     TfrmMain *w = openWindow();
     // 1,597 letters and the closing line feed (two bytes on the wire): 1,599.
-    const QString memo(1597, u'a');
+    const QString memo(1597, letter);
     send(w, QStringLiteral("PC02"), memo);
     QCOMPARE(m_boxes->boxes.size(), 1);
     QCOMPARE(int(m_boxes->boxes.first().icon), int(QMessageBox::Critical));
@@ -331,29 +358,66 @@ void TestKvollWindow::tooLongMessageIsNotSent()
 
     // One letter fewer fits.
     m_boxes->boxes.clear();
-    send(w, QStringLiteral("PC02"), QString(1596, u'a'));
+    send(w, QStringLiteral("PC02"), QString(1596, letter));
     QCOMPARE(m_boxes->boxes.size(), 1);
     QCOMPARE(m_boxes->boxes.first().text, QStringLiteral("Message sent!"));
+    QCOMPARE(lastInput(*m_smbclient).size(), 1597);
 }
 
-void TestKvollWindow::unrepresentableTextIsReportedByTheEventLoop()
+void TestKvollWindow::unrepresentableTextIsReported_data()
 {
+    QTest::addColumn<QByteArray>("locale");
+    QTest::addColumn<QString>("address");
+    QTest::addColumn<QString>("message");
+    const QString nul(QChar(0));
+    for (const QByteArray locale : {"C.UTF-8", "C"}) {
+        const auto row = [&locale](const char *name) {
+            return &(QTest::addRow("%s, %s", name, locale.constData()) << locale);
+        };
+        *row("euro") << "PC01"
+                     << "Preis: 5 \u20ac";
+        *row("cjk") << "PC01"
+                    << "\u4f60\u597d\u4e16\u754c";
+        *row("euro in the address") << "PC\u20ac"
+                                    << "Hi";
+        *row("nul in the message") << "PC01"
+                                   << "Hi" + nul + "there";
+        // Sent, it would reach 127.0.0.41 and enter the history whole.
+        *row("nul in the address") << "127.0.0.41" + nul + "junk"
+                                   << "Hi";
+    }
+}
+
+void TestKvollWindow::unrepresentableTextIsReported()
+{
+    QFETCH(QByteArray, locale);
+    QFETCH(QString, address);
+    QFETCH(QString, message);
+    writeHistory("PC01\n");
     TfrmMain *w = openWindow();
-    std::setlocale(LC_ALL, "C");
-    send(w, QStringLiteral("PC01"), QStringLiteral("Köln"));
-    std::setlocale(LC_ALL, "C.UTF-8");
+    QVERIFY(std::setlocale(LC_ALL, locale.constData()));
+    w->cboAddress->setEditText(address);
+    w->txtMessage->setPlainText(message);
+    // Called directly, outside the event loop: the report is the handler's
+    // own, not an exception that only the event loop would catch.
+    w->cmdSendClick(w->cmdSend);
 
     QCOMPARE(m_boxes->boxes.size(), 1);
     QCOMPARE(int(m_boxes->boxes.first().icon), int(QMessageBox::Critical));
     QCOMPARE(m_boxes->boxes.first().text, QStringLiteral("Codeset conversion failure."));
     QCOMPARE(m_boxes->boxes.first().title, QString());
+    QCOMPARE(m_boxes->boxes.first().buttonCount, 1);
     QVERIFY(!m_smbclient->ran());
-    QCOMPARE(w->txtMessage->toPlainText(), QStringLiteral("Köln"));
-    QCOMPARE(w->cboAddress->count(), 0);
+    QCOMPARE(w->txtMessage->toPlainText(), message);
+    QCOMPARE(w->cboAddress->currentText(), address);
+    QCOMPARE(comboItems(w->cboAddress), QStringList({"PC01"}));
     // The program goes on: the next send works.
-    send(w, QStringLiteral("PC01"), QStringLiteral("Koln"));
+    send(w, QStringLiteral("PC01"), QStringLiteral("K\u00f6ln"));
     QCOMPARE(m_boxes->boxes.size(), 2);
     QCOMPARE(m_boxes->boxes.last().text, QStringLiteral("Message sent!"));
+    QCOMPARE(lastInput(*m_smbclient), QByteArray("K\x94ln\n"));
+    QVERIFY(w->close());
+    QCOMPARE(historyBytes(), QByteArray("PC01\n"));
 }
 
 void TestKvollWindow::reportText_data()

@@ -1,7 +1,5 @@
 #include "fakeplatform.h"
 
-#include "platform.h"
-
 namespace fakeplatform {
 
 State &state()
@@ -15,21 +13,17 @@ void reset()
     state() = State();
 }
 
-} // namespace fakeplatform
-
-using fakeplatform::state;
-
-bool BroadcastMessage(
-    const std::u16string &sToUser, const std::u16string &sFromUser, const std::u16string &sMessage)
+bool System::broadcastMessage(
+    const std::u16string &toUser, const std::u16string &fromUser, const std::u16string &message)
 {
-    state().calls.push_back({QString::fromStdU16String(sToUser),
-        QString::fromStdU16String(sFromUser), QString::fromStdU16String(sMessage)});
+    state().calls.push_back({QString::fromStdU16String(toUser), QString::fromStdU16String(fromUser),
+        QString::fromStdU16String(message)});
     if (state().onBroadcast)
         state().onBroadcast();
     return state().broadcastResult;
 }
 
-std::u16string ComputerName()
+std::u16string System::computerName()
 {
     ++state().computerNameCalls;
     if (state().onComputerName)
@@ -37,31 +31,19 @@ std::u16string ComputerName()
     return state().computerName.toStdU16String();
 }
 
-// The real rules, small enough to repeat here.
-std::u16string AddSlash(std::u16string AddPath)
+bool System::fileExists(const std::u16string &path)
 {
-#ifdef Q_OS_WIN
-    const char16_t separator = u'\\';
-#else
-    const char16_t separator = u'/';
-#endif
-    if (AddPath.empty() || AddPath.back() != separator)
-        AddPath.push_back(separator);
-    return AddPath;
-}
-
-bool FileExists(const std::u16string &sSource)
-{
-    const QString path = QString::fromStdU16String(sSource);
-    state().fileExistsPaths << path;
+    const QString file = QString::fromStdU16String(path);
+    state().fileExistsPaths << file;
     switch (state().fileExistsMode) {
-    case fakeplatform::FileExistsMode::AlwaysFalse:
+    case FileExistsMode::AlwaysFalse:
         return false;
-    case fakeplatform::FileExistsMode::AlwaysTrue:
+    case FileExistsMode::AlwaysTrue:
         return true;
-    case fakeplatform::FileExistsMode::Real:
+    case FileExistsMode::Real:
         break;
     }
-    const QFileInfo info(path);
-    return info.isFile() && !info.isHidden();
+    return forms::System::fileExists(path);
 }
+
+} // namespace fakeplatform

@@ -1,6 +1,9 @@
-// A stand-in for the platform layer: records every BroadcastMessage and
+// A stand-in for the platform chores: records every BroadcastMessage and
 // answers with a chosen result, so that no test sends anything anywhere.
+// Files are real.
 #pragma once
+
+#include "system.h"
 
 #include <QFileInfo>
 #include <QString>
@@ -35,5 +38,16 @@ struct State
 
 State &state();
 void reset();
+
+// The platform chores with sends, the computer name and FileExists answered
+// from state().
+class System : public forms::System
+{
+public:
+    bool broadcastMessage(const std::u16string &toUser, const std::u16string &fromUser,
+        const std::u16string &message) override;
+    std::u16string computerName() override;
+    bool fileExists(const std::u16string &path) override;
+};
 
 } // namespace fakeplatform

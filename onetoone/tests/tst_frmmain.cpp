@@ -1,6 +1,7 @@
 #include "fakeplatform.h"
 #include "frmmain.h"
 #include "messageboxwatcher.h"
+#include "qttoolkit.h"
 
 #include <QApplication>
 #include <QDir>
@@ -89,7 +90,7 @@ private slots:
     void keyboardOnFocusedButton();
 
 private:
-    FrmMain *openWindow();
+    QWidget *openWindow();
     void writeSettings(const QByteArray &bytes);
     template<typename T>
     T *child(const char *name)
@@ -103,7 +104,10 @@ private:
 
     QTemporaryDir configHome;
     QString settingsPath;
-    std::unique_ptr<FrmMain> window;
+    forms::qt::Toolkit toolkit;
+    fakeplatform::System system;
+    std::unique_ptr<quillpost::FrmMain> form;
+    QWidget *window = nullptr;
     std::unique_ptr<MessageBoxWatcher> watcher;
 };
 
@@ -127,20 +131,23 @@ void TestFrmMain::init()
 
 void TestFrmMain::cleanup()
 {
-    window.reset();
+    form.reset();
+    window = nullptr;
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     watcher.reset();
     fakeplatform::reset();
     QFile::remove(settingsPath);
 }
 
-FrmMain *TestFrmMain::openWindow()
+QWidget *TestFrmMain::openWindow()
 {
-    window = std::make_unique<FrmMain>();
-    window->show();
+    form = std::make_unique<quillpost::FrmMain>(toolkit, system);
+    window = forms::qt::widgetOf(form->view());
+    form->show();
     window->activateWindow();
-    if (!QTest::qWaitForWindowActive(window.get()))
+    if (!QTest::qWaitForWindowActive(window))
         qWarning("window did not become active");
-    return window.get();
+    return window;
 }
 
 void TestFrmMain::writeSettings(const QByteArray &bytes)
@@ -284,7 +291,7 @@ void TestFrmMain::settingsFileNotWritten()
     QTest::mouseClick(child<QPushButton>("cmdSend"), Qt::LeftButton);
     QCOMPARE(watcher->boxes.size(), 1);
     window->close();
-    window.reset();
+    form.reset();
     QFile file(settingsPath);
     QVERIFY(file.open(QIODevice::ReadOnly));
     QCOMPARE(file.readAll(), bytes);

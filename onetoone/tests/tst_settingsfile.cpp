@@ -10,8 +10,22 @@
 #include <unistd.h>
 #endif
 
-using quillpost::firstField;
-using quillpost::readFirstField;
+namespace {
+
+// Through the real platform chores, as the window reads the file.
+QString readFirstField(const QString &path)
+{
+    forms::System system;
+    return QString::fromStdU16String(quillpost::readFirstField(system, path.toStdU16String()));
+}
+
+QString settingsFilePath()
+{
+    forms::System system;
+    return QString::fromStdU16String(quillpost::settingsFilePath(system));
+}
+
+} // namespace
 
 class TestSettingsFile : public QObject
 {
@@ -111,7 +125,7 @@ void TestSettingsFile::firstField()
 {
     QFETCH(QString, text);
     QFETCH(QString, expected);
-    QCOMPARE(quillpost::firstField(text), expected);
+    QCOMPARE(QString::fromStdU16String(quillpost::firstField(text.toStdU16String())), expected);
 }
 
 QString TestSettingsFile::writeFile(const QByteArray &bytes)
@@ -137,7 +151,7 @@ void TestSettingsFile::readFile_data()
     QTest::newRow("leading blank lines") << QByteArray("\r\n  \r\nOFFICE-PC\r\n") << "OFFICE-PC";
     QTest::newRow("no final line break") << QByteArray("OFFICE-PC") << "OFFICE-PC";
 #ifndef Q_OS_WIN
-    // Qt's 8-bit code page is UTF-8 on every Unix system.
+    // Text files are UTF-8 on Unix systems.
     QTest::newRow("8-bit text") << QByteArray("BJ\xc3\x98RN-PC,X\r\n")
                                 << QStringLiteral("BJ\u00d8RN-PC");
 #endif
@@ -181,13 +195,13 @@ void TestSettingsFile::readUnreadableFile()
 void TestSettingsFile::pathInConfigFolder()
 {
 #ifdef Q_OS_WIN
-    QCOMPARE(quillpost::settingsFilePath(),
+    QCOMPARE(settingsFilePath(),
         QDir::toNativeSeparators(QCoreApplication::applicationDirPath())
             + QStringLiteral("\\Quillpost.ini"));
 #else
     const QByteArray oldValue = qgetenv("XDG_CONFIG_HOME");
     qputenv("XDG_CONFIG_HOME", tempDir.path().toLocal8Bit());
-    const QString path = quillpost::settingsFilePath();
+    const QString path = settingsFilePath();
     qputenv("XDG_CONFIG_HOME", oldValue);
     QCOMPARE(path, tempDir.path() + QStringLiteral("/Quillpost/Quillpost.ini"));
 #endif
@@ -202,7 +216,7 @@ void TestSettingsFile::pathWithoutXdgConfigHome()
     const QByteArray oldHome = qgetenv("HOME");
     qunsetenv("XDG_CONFIG_HOME");
     qputenv("HOME", tempDir.path().toLocal8Bit());
-    const QString path = quillpost::settingsFilePath();
+    const QString path = settingsFilePath();
     qputenv("HOME", oldHome);
     if (!oldXdg.isNull())
         qputenv("XDG_CONFIG_HOME", oldXdg);

@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QFont>
 #include <QIcon>
 #include <QKeyEvent>
 #include <QLabel>
@@ -18,6 +19,7 @@
 #include <cstdlib>
 #include <limits>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -37,6 +39,8 @@ public:
     QtView *view = nullptr;
     // Text boxes whose typed characters go through the form first.
     std::map<QObject *, TextBox *> keyed;
+    // Push buttons: Enter presses the focused one, as on Windows.
+    std::set<QObject *> buttons;
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -73,6 +77,7 @@ public:
         m_window->raise();
         m_window->activateWindow();
     }
+    void repaint() override { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); }
     void close() override { m_window->close(); }
     void messageBox(const Text &text, const Text &title, BoxIcon icon) override;
 
@@ -105,16 +110,27 @@ bool Relay::eventFilter(QObject *watched, QEvent *event)
     }
     if (event->type() != QEvent::KeyPress)
         return false;
+    auto *key = static_cast<QKeyEvent *>(event);
+    const bool enter = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
+    if (buttons.count(watched)) {
+        auto *button = static_cast<QPushButton *>(watched);
+        if (!enter || !button->isEnabled())
+            return false;
+        button->click();
+        return true;
+    }
     const auto box = keyed.find(watched);
     if (box == keyed.end() || !box->second->onKeyPress)
         return false;
 
-    auto *key = static_cast<QKeyEvent *>(event);
-    if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
+    if (enter) {
         // Enter types nothing into a one-line box; the form still hears it.
         box->second->onKeyPress(13);
         return false;
     }
+    // Tab moves the focus; it is no character typed into the box.
+    if (key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab)
+        return false;
     const QString typed = key->text();
     if (typed.size() != 1)
         return false;
@@ -139,6 +155,13 @@ QtView::QtView(const WindowSpec &spec)
     m_window->setObjectName(QString::fromLatin1(spec.name));
     m_window->setWindowTitle(toQString(spec.caption));
     m_window->setFixedSize(spec.clientWidth, spec.clientHeight);
+    // The tables are laid out in pixels for the Windows dialog font, 11
+    // pixels high and about as wide as Arial: a wider font would not fit the
+    // labels.  Liberation Sans has Arial's widths.
+    QFont font = m_window->font();
+    font.setFamilies({QStringLiteral("Liberation Sans"), QStringLiteral("Arial"), font.family()});
+    font.setPixelSize(11);
+    m_window->setFont(font);
     const QString icon = iconPath(spec.icon);
     if (!icon.isEmpty())
         m_window->setWindowIcon(QIcon(icon));
@@ -262,6 +285,8 @@ void QtView::add(const ControlSpec &row)
         auto *button = new QPushButton(caption, parent);
         button->setAutoDefault(false);
         auto *adapter = adopt<PushButton>(row, button);
+        button->installEventFilter(relay);
+        relay->buttons.insert(button);
         QObject::connect(button, &QPushButton::clicked, relay, [=] { forward(adapter->onClick); });
         break;
     }

@@ -157,6 +157,7 @@ public:
     void setCaption(const Text &caption) override { title = caption; }
     void show() override { shown = true; }
     void bringToFront() override { ++broughtToFront; }
+    void repaint() override { repainted.push_back(title); }
     void close() override;
     void messageBox(const Text &text, const Text &title, forms::BoxIcon icon) override;
 
@@ -170,6 +171,8 @@ public:
     Text title;
     bool shown = false;
     int broughtToFront = 0;
+    // The caption at each repaint.
+    std::vector<Text> repainted;
 
 private:
     Toolkit &m_toolkit;

@@ -90,6 +90,7 @@ public:
     }
     void show() override;
     void bringToFront() override;
+    void repaint() override;
     void close() override;
     void messageBox(const Text &text, const Text &title, BoxIcon icon) override;
 
@@ -198,6 +199,13 @@ void Win32View::bringToFront()
     ::ShowWindow(m_window, SW_SHOW);
     ::SetForegroundWindow(m_window);
     ::SetActiveWindow(m_window);
+}
+
+void Win32View::repaint()
+{
+    // Painted here and now, frame and caption included; input waits.
+    ::RedrawWindow(
+        m_window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_FRAME | RDW_ALLCHILDREN);
 }
 
 void Win32View::close()

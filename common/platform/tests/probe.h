@@ -3,9 +3,11 @@
 // POSIX.  posix/probe_posix.cpp and win32/probe_win32.cpp implement it.
 #pragma once
 
+#include <chrono>
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -77,5 +79,46 @@ std::u16string nativeText(const std::filesystem::path &path);
 // This computer's name as the system reports it, found out without the code
 // under test; empty when that cannot be done here.
 std::u16string expectedComputerName();
+
+// ---- Files and folders -----------------------------------------------------------
+
+// Takes write permission away from a file or a folder; false when this
+// platform cannot take it (Windows does not protect a folder by attribute).
+bool takeWriteAccess(const std::filesystem::path &path);
+// Gives it back, so that the test's folder can be removed.
+void giveWriteAccess(const std::filesystem::path &path);
+
+// Runs check as a user whom permission bits bind: this process, or, when it
+// runs as root, a child process that has dropped to nobody.  nullopt when
+// that cannot be done here (Wine run as root: its prefix belongs to root).
+std::optional<bool> asOrdinaryUser(const std::function<bool()> &check);
+
+// The bytes of "\u00e9" in the platform's 8-bit files: UTF-8 on POSIX, the
+// ANSI code page on Windows; empty when this code page has no such letter.
+std::string eAcuteBytes();
+
+// Whether the 8-bit files hold every character (UTF-8), or only those of the
+// ANSI code page.
+bool eightBitHoldsEverything();
+
+// What ProgramFolder must answer, after preparing the platform for the
+// question (POSIX: the application name and the settings base folder).
+std::u16string expectedProgramFolder();
+
+// ---- Starting programs ---------------------------------------------------------------
+
+// The child of the start tests (start_child.cpp), beside the test program.
+std::filesystem::path childProgram();
+
+// Waits for path to appear, watching its folder; true when it is there.
+bool waitForFile(const std::filesystem::path &path, std::chrono::milliseconds timeout);
+
+// Whether a started program gets the command line as it was given
+// (Windows), besides the words it is split into.
+bool childSeesCommandLine();
+
+// The show state a started program is given: "1" (a normal window) on
+// Windows, "-" where there is none.
+std::string expectedShowState();
 
 } // namespace probe

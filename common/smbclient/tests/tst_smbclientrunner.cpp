@@ -51,11 +51,14 @@ private:
     QTemporaryFile m_file;
 };
 
-smbclient::Result send(const QByteArray &address, const QByteArray &input)
+smbclient::Result send(const QString &address, const QString &message)
 {
-    return smbclient::sendMessage(address.toStdString(),
-                                  std::string_view(input.constData(), input.size()));
+    return smbclient::sendMessage(address.toStdU16String(), message.toStdU16String());
 }
+
+// What smbclient is told besides the address: the test run's configuration
+// names no dos charset, so the wire set is smbclient's default.
+const QString unixCharsetOption = QStringLiteral("--option=unix charset=CP850");
 
 } // namespace
 
@@ -65,6 +68,8 @@ class TestSmbclientRunner : public QObject
 private slots:
     void handsOverArgumentsAndInputLiterally_data();
     void handsOverArgumentsAndInputLiterally();
+    void refusesWhatTheWireSetCannotHold_data();
+    void refusesWhatTheWireSetCannotHold();
     void classifiesTheEnd_data();
     void classifiesTheEnd();
     void cannotStartWithoutSmbclient();
@@ -77,28 +82,88 @@ private slots:
 
 void TestSmbclientRunner::handsOverArgumentsAndInputLiterally_data()
 {
-    QTest::addColumn<QByteArray>("address");
+    QTest::addColumn<QString>("address");
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<QByteArray>("host");
     QTest::addColumn<QByteArray>("input");
 
-    QTest::newRow("plain") << QByteArray("PC01") << QByteArray("Hello\n");
-    QTest::newRow("shell characters") << QByteArray("a\"b$(touch x)`id`\\;|&")
+    QTest::newRow("plain") << "PC01"
+                           << "Hello\n"
+                           << QByteArray("PC01") << QByteArray("Hello\n");
+    QTest::newRow("shell characters") << "a\"b$(touch x)`id`\\;|&"
+                                      << "\"$HOME\" `id` $(id) \\n \\ ' ; | & *\n"
+                                      << QByteArray("a\"b$(touch x)`id`\\;|&")
                                       << QByteArray("\"$HOME\" `id` $(id) \\n \\ ' ; | & *\n");
-    QTest::newRow("address like an option") << QByteArray("-N") << QByteArray("x\n");
-    QTest::newRow("spaces") << QByteArray("  ") << QByteArray("   \n");
-    QTest::newRow("three lines") << QByteArray("PC01") << QByteArray("one\ntwo\nthree\n");
-    QTest::newRow("no line feed") << QByteArray("PC01") << QByteArray("as is");
-    QTest::newRow("utf-8") << QByteArray("K\xc3\xb6k") << QByteArray("\xc3\x9c \xe2\x82\xac\n");
+    QTest::newRow("address like an option") << "-N"
+                                            << "x\n"
+                                            << QByteArray("-N") << QByteArray("x\n");
+    QTest::newRow("spaces") << "  "
+                            << "   \n"
+                            << QByteArray("  ") << QByteArray("   \n");
+    QTest::newRow("three lines") << "PC01"
+                                 << "one\ntwo\nthree\n"
+                                 << QByteArray("PC01") << QByteArray("one\ntwo\nthree\n");
+    QTest::newRow("no line feed") << "PC01"
+                                  << "as is" << QByteArray("PC01") << QByteArray("as is");
+    QTest::newRow("cp850 letters") << "Kök"
+                                   << "Grüße, Ærø\n"
+                                   << QByteArray("K\x94k")
+                                   << QByteArray("Gr\x81\xe1"
+                                                 "e, \x92r\x9b\n");
+    // smbclient reads its input in pieces of 127 bytes.
+    QTest::newRow("letter at byte 127")
+        << "PC01" << QString(126, u'a') + QStringLiteral("\u00e9tail") << QByteArray("PC01")
+        << QByteArray(126, 'a') + "\x82tail";
+    QTest::newRow("letter at byte 128")
+        << "PC01" << QString(127, u'a') + QStringLiteral("\u00e9tail") << QByteArray("PC01")
+        << QByteArray(127, 'a') + "\x82tail";
 }
 
 void TestSmbclientRunner::handsOverArgumentsAndInputLiterally()
 {
-    QFETCH(QByteArray, address);
+    QFETCH(QString, address);
+    QFETCH(QString, message);
+    QFETCH(QByteArray, host);
     QFETCH(QByteArray, input);
     testsupport::FakeSmbclient fake;
 
-    QCOMPARE(send(address, input).outcome, Outcome::Delivered);
-    QCOMPARE(lastArguments(fake), QStringList({QStringLiteral("-M"), QString::fromUtf8(address)}));
+    QCOMPARE(send(address, message).outcome, Outcome::Delivered);
+    const auto run = fake.lastRun();
+    QCOMPARE(run.arguments.size(), std::size_t(3));
+    QCOMPARE(QString::fromStdString(run.arguments[0]), unixCharsetOption);
+    QCOMPARE(QString::fromStdString(run.arguments[1]), QStringLiteral("-M"));
+    QCOMPARE(QByteArray::fromStdString(run.arguments[2]), host);
     QCOMPARE(lastInput(fake), input);
+}
+
+void TestSmbclientRunner::refusesWhatTheWireSetCannotHold_data()
+{
+    QTest::addColumn<QString>("address");
+    QTest::addColumn<QString>("message");
+
+    QTest::newRow("euro") << "PC01"
+                          << "Preis: 5 \u20ac";
+    QTest::newRow("cjk") << "PC01"
+                         << "\u4f60\u597d\u4e16\u754c";
+    QTest::newRow("nul in the message")
+        << "PC01" << QStringLiteral("Hi") + QChar(0) + QStringLiteral("there");
+    QTest::newRow("nul in the address")
+        << QStringLiteral("127.0.0.41") + QChar(0) + QStringLiteral("junk") << "Hi";
+    QTest::newRow("euro in the address") << "PC\u20ac"
+                                         << "Hi";
+    // Refused before the length is looked at.
+    QTest::newRow("too long and a euro")
+        << "PC01" << QString(1600, u'a') + QStringLiteral("\u20ac");
+}
+
+void TestSmbclientRunner::refusesWhatTheWireSetCannotHold()
+{
+    QFETCH(QString, address);
+    QFETCH(QString, message);
+    testsupport::FakeSmbclient fake;
+
+    QCOMPARE(send(address, message).outcome, Outcome::Unrepresentable);
+    QVERIFY(!fake.ran());
 }
 
 void TestSmbclientRunner::classifiesTheEnd_data()
@@ -178,25 +243,32 @@ void TestSmbclientRunner::swallowsThePromptButPassesStderrOn()
 
 void TestSmbclientRunner::refusesWhatTheProtocolCannotCarry_data()
 {
-    QTest::addColumn<QByteArray>("input");
+    QTest::addColumn<QString>("message");
     QTest::addColumn<Outcome>("expected");
 
-    QTest::newRow("exactly the limit") << QByteArray(1598, 'a') << Outcome::Delivered;
-    QTest::newRow("one byte over") << QByteArray(1599, 'a') << Outcome::TooLong;
-    QTest::newRow("limit with the closing LF") << QByteArray(1596, 'a') + '\n' << Outcome::Delivered;
-    QTest::newRow("closing LF counts two") << QByteArray(1597, 'a') + '\n' << Outcome::TooLong;
-    QTest::newRow("every LF counts two") << QByteArray(799, '\n') << Outcome::Delivered;
-    QTest::newRow("800 LFs are too many") << QByteArray(800, '\n') << Outcome::TooLong;
+    QTest::newRow("exactly the limit") << QString(1598, u'a') << Outcome::Delivered;
+    QTest::newRow("one byte over") << QString(1599, u'a') << Outcome::TooLong;
+    QTest::newRow("limit with the closing LF") << QString(1596, u'a') + u'\n' << Outcome::Delivered;
+    QTest::newRow("closing LF counts two") << QString(1597, u'a') + u'\n' << Outcome::TooLong;
+    QTest::newRow("every LF counts two") << QString(799, u'\n') << Outcome::Delivered;
+    QTest::newRow("800 LFs are too many") << QString(800, u'\n') << Outcome::TooLong;
+    // A letter is one byte in the wire set, however long it is in UTF-8.
+    QTest::newRow("1,598 letters e acute") << QString(1598, u'\u00e9') << Outcome::Delivered;
+    QTest::newRow("1,599 letters e acute") << QString(1599, u'\u00e9') << Outcome::TooLong;
+    QTest::newRow("letters with the closing LF")
+        << QString(1596, u'\u00e9') + u'\n' << Outcome::Delivered;
 }
 
 void TestSmbclientRunner::refusesWhatTheProtocolCannotCarry()
 {
-    QFETCH(QByteArray, input);
+    QFETCH(QString, message);
     QFETCH(Outcome, expected);
     testsupport::FakeSmbclient fake;
 
-    QCOMPARE(send("PC01", input).outcome, expected);
+    QCOMPARE(send("PC01", message).outcome, expected);
     QCOMPARE(fake.ran(), expected != Outcome::TooLong);
+    if (expected == Outcome::Delivered)
+        QCOMPARE(smbclient::wireLength(fake.lastRun().standardInput), std::size_t(1598));
 }
 
 void TestSmbclientRunner::survivesAReaderThatGoesAway()
@@ -212,7 +284,7 @@ void TestSmbclientRunner::survivesAReaderThatGoesAway()
     const QByteArray oldPath = qgetenv("PATH");
     qputenv("PATH", dir.path().toLocal8Bit());
     for (int i = 0; i < 20; ++i)
-        QCOMPARE(send("PC01", QByteArray(1500, 'x')).outcome, Outcome::Failed);
+        QCOMPARE(send("PC01", QString(1500, u'x')).outcome, Outcome::Failed);
     qputenv("PATH", oldPath);
 }
 

@@ -1,5 +1,7 @@
 // How the POSIX layer hands a message to smbclient: the exact command line
-// and input, and the answers that count as a failed send.
+// and input (in smbclient's dos charset, CP850 for the tests' configuration),
+// what is refused before smbclient starts, and the answers that count as a
+// failed send.
 #include "fakesmbclient.h"
 #include "platform.h"
 
@@ -18,19 +20,54 @@ TEST(SmbclientHandoverTest, CommandLineIsMessageModeAndRecipient)
 
     const auto runs = smbclient.runs();
     ASSERT_EQ(runs.size(), 1u);
-    EXPECT_EQ(runs[0].arguments, (std::vector<std::string> {"-M", "  Pc 01 "}));
+    EXPECT_EQ(runs[0].arguments,
+        (std::vector<std::string> {"--option=unix charset=CP850", "-M", "  Pc 01 "}));
 }
 
-TEST(SmbclientHandoverTest, InputIsTheUtf8TextWithoutAddedLineFeed)
+TEST(SmbclientHandoverTest, InputIsTheCodePageTextWithoutAddedLineFeed)
 {
     testsupport::FakeSmbclient smbclient;
 
-    ASSERT_TRUE(BroadcastMessage(u"PC01", u"", u"Hi \u00dc\u20ac!\nzwei"));
+    ASSERT_TRUE(BroadcastMessage(u"J\u00fcrgen", u"", u"Hi \u00dc\u00e9!\nzwei"));
 
     const auto runs = smbclient.runs();
     ASSERT_EQ(runs.size(), 1u);
-    EXPECT_EQ(runs[0].standardInput, "Hi \xc3\x9c\xe2\x82\xac!\nzwei");
+    EXPECT_EQ(runs[0].arguments.back(), "J\x81rgen");
+    EXPECT_EQ(runs[0].standardInput, "Hi \x9a\x82!\nzwei");
 }
+
+struct RefusedCase
+{
+    const char *name;
+    std::u16string recipient;
+    std::u16string message;
+};
+
+void PrintTo(const RefusedCase &c, std::ostream *out)
+{
+    *out << c.name;
+}
+
+class SmbclientRefusedTest : public testing::TestWithParam<RefusedCase>
+{
+};
+
+// What the code page cannot hold, and NUL, would arrive changed or cut off.
+TEST_P(SmbclientRefusedTest, NothingStarts)
+{
+    testsupport::FakeSmbclient smbclient;
+
+    EXPECT_FALSE(BroadcastMessage(GetParam().recipient, u"", GetParam().message));
+    EXPECT_FALSE(smbclient.ran());
+}
+
+INSTANTIATE_TEST_SUITE_P(Texts, SmbclientRefusedTest,
+    testing::Values(RefusedCase {"EuroInTheMessage", u"PC01", u"Preis: 5 \u20ac"},
+        RefusedCase {"CjkInTheMessage", u"PC01", u"\u4f60\u597d"},
+        RefusedCase {"EuroInTheRecipient", u"PC\u20ac", u"Hello"},
+        RefusedCase {"NulInTheMessage", u"PC01", std::u16string(u"Hi\0there", 8)},
+        RefusedCase {"NulInTheRecipient", std::u16string(u"127.0.0.41\0junk", 15), u"Hello"}),
+    [](const testing::TestParamInfo<RefusedCase> &info) { return info.param.name; });
 
 // Only smbclient's refusal line marks a dropped message; other chatter on
 // its standard error does not.
@@ -59,7 +96,8 @@ class SmbclientLengthTest : public testing::TestWithParam<LengthCase>
 };
 
 // smbclient cuts anything over 1,598 bytes on the wire, where each LF goes
-// out as CR LF; such a message is refused before smbclient starts.
+// out as CR LF and each letter of the code page is one byte; such a message
+// is refused before smbclient starts.
 TEST_P(SmbclientLengthTest, LongestMessageOnTheWireIsAccepted)
 {
     testsupport::FakeSmbclient smbclient;
@@ -75,8 +113,8 @@ INSTANTIATE_TEST_SUITE_P(WireBytes, SmbclientLengthTest,
         LengthCase {"LineFeeds1600", std::u16string(800, u'\n'), false},
         LengthCase {"LineFeedAtTheLimit", std::u16string(1596, u'a') + u"\n", true},
         LengthCase {"LineFeedOverTheLimit", std::u16string(1597, u'a') + u"\n", false},
-        LengthCase {"Euro1598", std::u16string(532, u'\u20ac') + u"aa", true},
-        LengthCase {"Euro1599", std::u16string(533, u'\u20ac'), false}),
+        LengthCase {"Letters1598", std::u16string(1598, u'\u00e9'), true},
+        LengthCase {"Letters1599", std::u16string(1599, u'\u00e9'), false}),
     [](const testing::TestParamInfo<LengthCase> &info) { return info.param.name; });
 
 } // namespace

@@ -21,6 +21,8 @@ quillon_fake_netapi(netapi32_without_send ${quillon_test_bin}/without-send
 
 set(quillon_contract_sources
     platform_contract_test.cpp
+    platform_files_test.cpp
+    platform_start_test.cpp
     win32/netapi_handover_test.cpp)
 add_executable(platform_contract_test
     ${quillon_contract_sources}
@@ -29,7 +31,9 @@ add_executable(platform_contract_test
 target_link_libraries(platform_contract_test PRIVATE quillon_platform GTest::gtest_main)
 set_target_properties(platform_contract_test PROPERTIES
     RUNTIME_OUTPUT_DIRECTORY ${quillon_test_bin})
-add_dependencies(platform_contract_test fake_netapi32)
+add_dependencies(platform_contract_test fake_netapi32 platform_start_child)
+set_target_properties(platform_start_child PROPERTIES
+    RUNTIME_OUTPUT_DIRECTORY ${quillon_test_bin})
 
 # One Wine process per test (per table for parameterised ones), so that a
 # skipped case shows as skipped.
