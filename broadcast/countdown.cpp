@@ -1,8 +1,9 @@
 #include "countdown.h"
 
 #include <cctype>
-#include <charconv>
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
 #include <string>
 
 namespace crier {
@@ -35,24 +36,41 @@ std::optional<double> readCount(const std::u16string &text)
         negative = number.front() == '-';
         number.remove_prefix(1);
     }
-    if (number.empty()
-        || !(std::isdigit(static_cast<unsigned char>(number.front())) || number.front() == '.'))
+    // Digits with at most one point, and at least one digit: no exponent,
+    // no hexadecimal, no "inf".  (std::from_chars for double would do the
+    // same and add its 200 KB of tables to the Windows program.)
+    int digits = 0;
+    int points = 0;
+    for (const char c : number) {
+        if (std::isdigit(static_cast<unsigned char>(c)))
+            ++digits;
+        else if (c == '.')
+            ++points;
+        else
+            return std::nullopt;
+    }
+    if (digits == 0 || points > 1)
         return std::nullopt;
-    double value = 0;
-    const auto [rest, error] = std::from_chars(
-        number.data(), number.data() + number.size(), value, std::chars_format::fixed);
-    if (error != std::errc() || rest != number.data() + number.size() || !std::isfinite(value))
+    // The programs never change the C locale: the point is ".".
+    const std::string checked(number);
+    const double value = std::strtod(checked.c_str(), nullptr);
+    if (!std::isfinite(value))
         return std::nullopt;
     return negative ? -value : value;
 }
 
 std::u16string countText(double count)
 {
-    char buffer[64];
-    const auto [end, error] = std::to_chars(buffer, buffer + sizeof buffer, count);
-    if (error != std::errc())
-        return {};
-    return std::u16string(buffer, end);
+    // The fewest decimals that read back as the same number, without an
+    // exponent; a number that needs one more than that gets it.
+    char buffer[512] = {};
+    for (int decimals = 0; decimals <= 17; ++decimals) {
+        std::snprintf(buffer, sizeof buffer, "%.*f", decimals, count);
+        if (std::strtod(buffer, nullptr) == count)
+            return std::u16string(buffer, buffer + std::char_traits<char>::length(buffer));
+    }
+    std::snprintf(buffer, sizeof buffer, "%.17g", count);
+    return std::u16string(buffer, buffer + std::char_traits<char>::length(buffer));
 }
 
 } // namespace crier

@@ -11,11 +11,9 @@
 #include <algorithm>
 #include <climits>
 #include <cstring>
-#include <filesystem>
 #include <optional>
 #include <string>
 #include <string_view>
-#include <system_error>
 #include <vector>
 
 static_assert(sizeof(wchar_t) == sizeof(char16_t), "Win32 text is UTF-16: wchar_t must be 16-bit");
@@ -338,10 +336,24 @@ bool EnsureFolder(const std::u16string &path)
 {
     if (path.empty() || holdsNul(path))
         return false;
-    const std::filesystem::path folder(toWide(path));
-    std::error_code error;
-    std::filesystem::create_directories(folder, error);
-    return std::filesystem::is_directory(folder, error);
+    // Each missing folder from the top down.  (std::filesystem would bring
+    // its locale and stream code, most of a megabyte, into the programs.)
+    const std::wstring folder = toWide(path);
+    const auto isFolder = [](const std::wstring &candidate) {
+        const DWORD attributes = ::GetFileAttributesW(candidate.c_str());
+        return attributes != INVALID_FILE_ATTRIBUTES
+            && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    };
+    for (std::size_t at = folder.find_first_of(L"\\/"); at != std::wstring::npos;
+         at = folder.find_first_of(L"\\/", at + 1)) {
+        const std::wstring parent = folder.substr(0, at);
+        // Drive roots and the start of a share name are no folders to make.
+        if (!parent.empty() && parent.back() != L':' && parent.back() != L'\\' && !isFolder(parent))
+            ::CreateDirectoryW(parent.c_str(), nullptr);
+    }
+    if (!isFolder(folder))
+        ::CreateDirectoryW(folder.c_str(), nullptr);
+    return isFolder(folder);
 }
 
 bool StartProgram(const std::u16string &commandLine)
