@@ -1,6 +1,8 @@
 // Crier's two windows as the Win32 toolkit builds them from their tables,
 // and the forms' flows through the real controls under Wine.
 #include "crierwindows.h"
+#include "exeresources.h"
+#include "resourceids.h"
 
 #include <commctrl.h>
 
@@ -379,6 +381,45 @@ TEST_F(CrierWindows, FilePickerPutsThePickedFileIntoTheProgramField)
     ASSERT_TRUE(pumpUntil(toolkit, [&] { return !form->filePicker(); }));
     EXPECT_EQ(text(control("txtFile")), (files.path() / "Tools" / "halt.exe").wstring());
     EXPECT_FALSE(::IsWindow(window));
+}
+
+TEST_F(CrierWindows, WindowsCarryTheirIcons)
+{
+    start();
+    click("cmdBrowse");
+    ASSERT_TRUE(form->filePicker());
+    const HWND picker = forms::win32::windowOf(form->filePicker()->view());
+    for (const HWND window : {mainWindow(), picker}) {
+        EXPECT_TRUE(::SendMessageW(window, WM_GETICON, ICON_BIG, 0));
+        EXPECT_TRUE(::SendMessageW(window, WM_GETICON, ICON_SMALL, 0));
+    }
+    EXPECT_NE(::SendMessageW(mainWindow(), WM_GETICON, ICON_SMALL, 0),
+        ::SendMessageW(picker, WM_GETICON, ICON_SMALL, 0));
+}
+
+TEST(CrierExe, IconsAsExplorerShowsThem)
+{
+    const auto program = win32testing::besideThisTest(L"Crier.exe");
+    ASSERT_TRUE(std::filesystem::exists(program));
+    using Images = std::vector<win32testing::IconImage>;
+    EXPECT_EQ(win32testing::iconGroup(program, QUILLON_IDI_PROGRAM), (Images {{32, 32, 4}}));
+    EXPECT_EQ(win32testing::iconGroup(program, QUILLON_IDI_FILEPICKER), (Images {{16, 16, 4}}));
+}
+
+TEST(CrierExe, VersionRecord)
+{
+    const auto record = win32testing::versionRecord(win32testing::besideThisTest(L"Crier.exe"));
+    EXPECT_EQ(record.block, L"040904B0");
+    EXPECT_EQ(record.strings,
+        (std::map<std::wstring, std::wstring> {
+            {L"Comments", L"Broadcast a message in NT network."},
+            {L"FileDescription", L"Broadcast a message in NT network"},
+            {L"FileVersion", L"1.00.0002"},
+            {L"InternalName", L"Crier"},
+            {L"OriginalFilename", L"Crier.exe"},
+            {L"ProductName", L"Crier"},
+            {L"ProductVersion", L"1.00.0002"},
+        }));
 }
 
 } // namespace
