@@ -100,6 +100,24 @@ inline POINT listItemCentre(HWND list, int index)
     return {(item.left + item.right) / 2, (item.top + item.bottom) / 2};
 }
 
+// The icon of a message box of this process, as its style number: 16 stop,
+// 48 exclamation, 64 information, 0 none.
+inline int boxIcon(HWND box)
+{
+    for (HWND child = ::GetWindow(box, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
+        if (className(child) != L"Static" || (style(child) & SS_TYPEMASK) != SS_ICON)
+            continue;
+        const auto icon = reinterpret_cast<HICON>(::SendMessageW(child, STM_GETICON, 0, 0));
+        if (icon == ::LoadIconW(nullptr, IDI_HAND))
+            return MB_ICONHAND;
+        if (icon == ::LoadIconW(nullptr, IDI_EXCLAMATION))
+            return MB_ICONEXCLAMATION;
+        if (icon == ::LoadIconW(nullptr, IDI_ASTERISK))
+            return MB_ICONASTERISK;
+    }
+    return 0;
+}
+
 // A message box as it showed.
 struct ShownBox
 {
@@ -142,23 +160,6 @@ private:
         return watcher;
     }
 
-    static int iconOf(HWND box)
-    {
-        for (HWND child = ::GetWindow(box, GW_CHILD); child;
-             child = ::GetWindow(child, GW_HWNDNEXT)) {
-            if (className(child) != L"Static" || (style(child) & SS_TYPEMASK) != SS_ICON)
-                continue;
-            const auto icon = reinterpret_cast<HICON>(::SendMessageW(child, STM_GETICON, 0, 0));
-            if (icon == ::LoadIconW(nullptr, IDI_HAND))
-                return MB_ICONHAND;
-            if (icon == ::LoadIconW(nullptr, IDI_EXCLAMATION))
-                return MB_ICONEXCLAMATION;
-            if (icon == ::LoadIconW(nullptr, IDI_ASTERISK))
-                return MB_ICONASTERISK;
-        }
-        return 0;
-    }
-
     static LRESULT CALLBACK hook(int code, WPARAM wParam, LPARAM lParam)
     {
         BoxWatcher *watcher = current();
@@ -170,7 +171,7 @@ private:
             ShownBox box;
             box.title = text(window);
             box.text = text(::GetDlgItem(window, 0xFFFF));
-            box.icon = iconOf(window);
+            box.icon = boxIcon(window);
             for (HWND child = ::GetWindow(window, GW_CHILD); child;
                  child = ::GetWindow(child, GW_HWNDNEXT)) {
                 if (className(child) == L"Button")
