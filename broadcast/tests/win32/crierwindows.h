@@ -10,6 +10,7 @@
 #include "tempfolder.h"
 #include "win32testing.h"
 #include "win32toolkit.h"
+#include "windowchecks.h"
 #include "windowtables.h"
 
 #include <gtest/gtest.h>
@@ -21,27 +22,13 @@
 #include <string>
 #include <vector>
 
-// The real platform, with the program's folder moved to the test's own.
-class FolderSystem : public forms::System
-{
-public:
-    std::u16string programFolder() override { return folder; }
-    std::u16string folder;
-};
-
-inline std::u16string native(const std::filesystem::path &path)
-{
-    const std::wstring wide = path.wstring();
-    return std::u16string(wide.begin(), wide.end());
-}
-
 class CrierWindows : public testing::Test
 {
 protected:
     CrierWindows()
     {
         toolkit.setQuitOnLastWindowClosed(false);
-        system.folder = native(files.path());
+        system.folder = win32testing::native(files.path());
     }
 
     crier::FrmMain &start()
@@ -95,7 +82,7 @@ protected:
     }
 
     TempFolder files;
-    FolderSystem system;
+    win32testing::FolderSystem system;
     forms::win32::Toolkit toolkit;
     std::unique_ptr<crier::FrmMain> form;
 };

@@ -5,6 +5,7 @@
 #include "win32controls.h"
 #include "win32testing.h"
 #include "win32toolkit.h"
+#include "windowchecks.h"
 
 #include <gtest/gtest.h>
 
@@ -42,12 +43,6 @@ const ControlSpec pickerControls[] = {
     {"filFile", Kind::FileList, nullptr, 176, 0, 177, 396, 2},
 };
 const WindowSpec picker {"frmPicker", u"Pick", 352, 409, Icon::None, pickerControls};
-
-std::u16string native(const std::filesystem::path &path)
-{
-    const std::wstring wide = path.wstring();
-    return std::u16string(wide.begin(), wide.end());
-}
 
 class Win32Forms : public testing::Test
 {
