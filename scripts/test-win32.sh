@@ -1,9 +1,8 @@
 #!/bin/sh
-# The Windows stage: cross-compiles the Windows programs (Crier.exe on the
-# Win32 toolkit), the platform layer, the INI rules and their tests with
-# MinGW-w64 and runs the tests under Wine in a throw-away prefix with Wine's
-# null graphics driver, so that windows work without an X server; checks that
-# the resource scripts of Quillpost and Crier compile.  Run from the
+# The Windows stage: cross-compiles Quillpost.exe and Crier.exe (the Win32
+# toolkit, the platform layer, the INI rules) and their tests with MinGW-w64
+# and runs the tests under Wine in a throw-away prefix with Wine's null
+# graphics driver, so that windows work without an X server.  Run from the
 # repository root:
 #   scripts/test-win32.sh
 # QUILLON_WIN32_BUILD_DIR overrides the build folder (default build-win32).
@@ -72,20 +71,6 @@ wineboot -i </dev/null >"$scratch/wineboot.log" 2>&1
 # for a service that does not answer.  A window kept open for the whole stage
 # keeps the desktop up.
 wine notepad </dev/null >/dev/null 2>&1 &
-
-# ---- resource scripts -------------------------------------------------------
-# Icons and version records of the Windows programs must compile.
-for rc in onetoone/Quillpost.rc broadcast/Crier.rc; do
-    if [ -f "$rc" ]; then
-        step "compiling $rc"
-        name=$(basename "$rc" .rc)
-        (cd "$(dirname "$rc")" \
-            && x86_64-w64-mingw32-windres -I ../common/forms/win32 -O coff -i "$name.rc" \
-                -o "$scratch/$name.res.o")
-    else
-        step "$rc not present: resource check skipped"
-    fi
-done
 
 # ---- build and test ---------------------------------------------------------
 step "configuring $build"

@@ -44,14 +44,20 @@ protected:
     }
     bool enabled(const char *name) const { return ::IsWindowEnabled(control(name)) != FALSE; }
     // Keys as the keyboard would send them: each character, Enter for a line
-    // break.
+    // break.  The character of Enter joins the queue only when its key is
+    // handled: the keys after it wait for the line break.
     void type(const char *name, const std::wstring &characters) const
     {
         for (const wchar_t c : characters) {
-            if (c == L'\r')
+            if (c == L'\r') {
                 pressKey(control(name), VK_RETURN);
-            else if (c != L'\n')
+                program->waitUntil([&] {
+                    const std::wstring now = controlText(control(name));
+                    return now.size() >= 2 && now.compare(now.size() - 2, 2, L"\r\n") == 0;
+                });
+            } else if (c != L'\n') {
                 ::PostMessageW(control(name), WM_CHAR, WPARAM(c), 1);
+            }
         }
     }
 
