@@ -61,6 +61,30 @@ int iconResource(Icon icon)
 
 LRESULT CALLBACK windowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
+int heightOf(HWND window)
+{
+    RECT rect;
+    ::GetWindowRect(window, &rect);
+    return rect.bottom - rect.top;
+}
+
+// A closed drop-down list takes its height from its selection field, whose
+// height the font sets: the field is made to fit the table's height.  What a
+// field height gives differs (Wine adds two pixels): measured, not computed.
+void fitClosedHeight(HWND combo, int wanted)
+{
+    const LRESULT field = ::SendMessageW(combo, CB_GETITEMHEIGHT, WPARAM(-1), 0);
+    if (field <= 0)
+        return;
+    LRESULT asked = field;
+    for (int attempt = 0; attempt < 3 && heightOf(combo) != wanted; ++attempt) {
+        asked += wanted - heightOf(combo);
+        if (asked <= 0)
+            return;
+        ::SendMessageW(combo, CB_SETITEMHEIGHT, WPARAM(-1), asked);
+    }
+}
+
 void registerWindowClass()
 {
     WNDCLASSEXW type = {};
@@ -395,14 +419,7 @@ void Win32View::add(const ControlSpec &row, int id)
         // the closed box takes its height from the selection field.
         const HWND combo = createChild(row, id, L"COMBOBOX",
             CBS_DROPDOWNLIST | CBS_HASSTRINGS | WS_VSCROLL | WS_TABSTOP, 0, m_toolkit.scaled(160));
-        RECT closed;
-        ::GetWindowRect(combo, &closed);
-        const LRESULT field = ::SendMessageW(combo, CB_GETITEMHEIGHT, WPARAM(-1), 0);
-        const int wanted = m_toolkit.scaled(row.top + row.height) - m_toolkit.scaled(row.top);
-        if (field > 0 && closed.bottom - closed.top != wanted) {
-            ::SendMessageW(combo, CB_SETITEMHEIGHT, WPARAM(-1),
-                LPARAM(field + wanted - (closed.bottom - closed.top)));
-        }
+        fitClosedHeight(combo, m_toolkit.scaled(row.top + row.height) - m_toolkit.scaled(row.top));
         adopt(std::make_unique<DriveCombo>(combo));
         break;
     }
@@ -467,10 +484,14 @@ Toolkit::Toolkit(int dpi) : m_dpi(dpi > 0 ? dpi : systemDpi())
     ::InitCommonControlsEx(&controls);
     registerWindowClass();
 
-    // The system's dialog font, at this toolkit's DPI.
+    // The size of the system's dialog font, at this toolkit's DPI, in the
+    // face that the tables were laid out for: MS Sans Serif, the dialog font
+    // of the Windows of the Messenger service (Microsoft Sans Serif on later
+    // ones).  Wine's dialog font, Tahoma, is wider and would wrap labels.
     LOGFONTW font = {};
     ::GetObjectW(::GetStockObject(DEFAULT_GUI_FONT), sizeof font, &font);
     font.lfHeight = MulDiv(font.lfHeight, m_dpi, systemDpi());
+    wcscpy_s(font.lfFaceName, L"MS Sans Serif");
     m_font = ::CreateFontIndirectW(&font);
 }
 

@@ -68,6 +68,23 @@ inline bool takesFocus(const forms::ControlSpec &row)
         && !(row.flags & (forms::Hidden | forms::Disabled));
 }
 
+// The width of a caption in the control's font, access key marks left out.
+inline int captionWidth(HWND control)
+{
+    std::wstring caption = text(control);
+    for (std::size_t at = caption.find(L'&'); at != std::wstring::npos;
+         at = caption.find(L'&', at + 1))
+        caption.erase(at, 1);
+    const HDC dc = ::GetDC(control);
+    const HGDIOBJ previous
+        = ::SelectObject(dc, reinterpret_cast<HFONT>(::SendMessageW(control, WM_GETFONT, 0, 0)));
+    SIZE size = {};
+    ::GetTextExtentPoint32W(dc, caption.c_str(), int(caption.size()), &size);
+    ::SelectObject(dc, previous);
+    ::ReleaseDC(control, dc);
+    return size.cx;
+}
+
 inline std::map<std::wstring, std::wstring> tooltipsOf(HWND window)
 {
     std::map<std::wstring, std::wstring> found;
@@ -125,6 +142,12 @@ inline void expectBuiltAsTable(
         EXPECT_EQ(at.right - at.left, row.width);
         EXPECT_EQ(at.bottom - at.top, row.height);
         EXPECT_EQ(::IsWindowVisible(child) != FALSE, !(row.flags & forms::Hidden));
+        // Captions fit on one line: a label would wrap the rest out of sight.
+        if (row.kind == forms::Kind::Label || row.kind == forms::Kind::Button) {
+            RECT client;
+            ::GetClientRect(child, &client);
+            EXPECT_LE(captionWidth(child), client.right) << text(child).c_str();
+        }
         if (row.tooltip)
             tooltips[text(child)] = std::wstring(
                 row.tooltip, row.tooltip + std::char_traits<char16_t>::length(row.tooltip));
