@@ -1,5 +1,6 @@
 #include "application.h"
 #include "mainwindow.h"
+#include "termination.h"
 
 #include "comboitems.h"
 #include "faults.h"
@@ -18,6 +19,7 @@
 #include <QTest>
 
 #include <clocale>
+#include <csignal>
 #include <memory>
 #include <optional>
 
@@ -105,6 +107,8 @@ private slots:
     void failedSaveIsReported();
     void hostileMessages_data();
     void hostileMessages();
+    void terminationSignalClosesAndSaves_data();
+    void terminationSignalClosesAndSaves();
 
 private:
     TfrmMain *openWindow();
@@ -771,6 +775,28 @@ void TestKvollWindow::hostileMessages()
     QCOMPARE(m_smbclient->ran(), !input.isEmpty());
     if (!input.isEmpty())
         QCOMPARE(lastInput(*m_smbclient), input);
+}
+
+void TestKvollWindow::terminationSignalClosesAndSaves_data()
+{
+    QTest::addColumn<int>("signalNumber");
+    QTest::newRow("SIGTERM") << int(SIGTERM);
+    QTest::newRow("SIGHUP") << int(SIGHUP);
+}
+
+void TestKvollWindow::terminationSignalClosesAndSaves()
+{
+    QFETCH(int, signalNumber);
+    writeHistory("PC01\n");
+    TfrmMain *w = openWindow();
+    auto *closer = new TerminationCloser(w);
+    QVERIFY(closer->isActive());
+    send(w, QStringLiteral("PC09"), QStringLiteral("Hi"));
+    QCOMPARE(m_boxes->boxes.size(), 1);
+
+    QCOMPARE(::raise(signalNumber), 0);
+    QTRY_VERIFY(!w->isVisible());
+    QCOMPARE(historyBytes(), QByteArray("PC01\nPC09\n"));
 }
 
 int main(int argc, char **argv)
