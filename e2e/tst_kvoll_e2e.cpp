@@ -42,6 +42,7 @@ private slots:
     void refusedAddressIsANetworkError();
     void droppedMessageIsAFailure();
     void addressLikeAnOptionIsAnAddress();
+    void controlCharactersArriveAsTyped();
 
 private:
     void send(const QString &address, const QString &message);
@@ -245,6 +246,27 @@ void TestKvollEndToEnd::addressLikeAnOptionIsAnAddress()
     QVERIFY(printed.open(QIODevice::ReadOnly));
     const QByteArray text = printed.readAll();
     QVERIFY2(text.contains("Connection to -N failed"), text.constData());
+}
+
+void TestKvollEndToEnd::controlCharactersArriveAsTyped()
+{
+    // Every C0 control character and DEL.  The memo takes a CR for a line
+    // break, as it takes an LF.
+    QString message;
+    QByteArray expected;
+    for (char16_t c = 1; c < 0x20; ++c) {
+        message += QChar(c);
+        expected += c == u'\r' ? '\n' : char(c);
+    }
+    message += QChar(0x7f);
+    expected += "\x7f\n";
+
+    send(m_receiver->address(), message);
+    QCOMPARE(m_boxes->boxes.size(), 1);
+    QCOMPARE(m_boxes->boxes.first().text, QStringLiteral("Message sent!"));
+    const auto messages = m_receiver->messages();
+    QCOMPARE(messages.size(), 1);
+    QCOMPARE(messages.first().text, expected);
 }
 
 int main(int argc, char **argv)
