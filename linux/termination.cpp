@@ -1,5 +1,7 @@
 #include "termination.h"
 
+#include <QApplication>
+#include <QMessageBox>
 #include <QSocketNotifier>
 #include <QWidget>
 
@@ -62,7 +64,12 @@ void TerminationCloser::signalled()
 {
     char bytes[64];
     while (::read(pipeEnds[0], bytes, sizeof bytes) > 0) { }
-    // A close that is under way (its history warning still open) ignores
-    // this one.
+    // A box that is open (a send's outcome, a warning) goes first: the
+    // program is to end, not to wait for an answer.  The window's own close
+    // may still show one; a further signal closes that one too.
+    for (QWidget *widget : QApplication::topLevelWidgets()) {
+        if (widget != m_window && widget->isVisible() && qobject_cast<QMessageBox *>(widget))
+            widget->close();
+    }
     m_window->close();
 }

@@ -11,8 +11,8 @@ class TerminationCloser : public QObject
 {
     Q_OBJECT
 public:
-    // Catches the signals from now on; each one closes window.  The window
-    // must outlive this object.
+    // Catches the signals from now on; each one closes the message boxes
+    // that are open, then window.  The window must outlive this object.
     explicit TerminationCloser(QWidget *window);
     ~TerminationCloser() override;
 
