@@ -6,6 +6,7 @@
 #include "smbclient/smbclientrunner.h"
 
 #include "comboitems.h"
+#include "controlcharacters.h"
 #include "messageboxwatcher.h"
 
 #include <QComboBox>
@@ -250,23 +251,13 @@ void TestKvollEndToEnd::addressLikeAnOptionIsAnAddress()
 
 void TestKvollEndToEnd::controlCharactersArriveAsTyped()
 {
-    // Every C0 control character and DEL.  The memo takes a CR for a line
-    // break, as it takes an LF.
-    QString message;
-    QByteArray expected;
-    for (char16_t c = 1; c < 0x20; ++c) {
-        message += QChar(c);
-        expected += c == u'\r' ? '\n' : char(c);
-    }
-    message += QChar(0x7f);
-    expected += "\x7f\n";
-
-    send(m_receiver->address(), message);
+    const ControlCharacters text = everyControlCharacter();
+    send(m_receiver->address(), text.typed);
     QCOMPARE(m_boxes->boxes.size(), 1);
     QCOMPARE(m_boxes->boxes.first().text, QStringLiteral("Message sent!"));
     const auto messages = m_receiver->messages();
     QCOMPARE(messages.size(), 1);
-    QCOMPARE(messages.first().text, expected);
+    QCOMPARE(messages.first().text, text.sent);
 }
 
 int main(int argc, char **argv)

@@ -98,15 +98,10 @@ TEST_P(SaveFaultTest, IsReportedAndKeepsThePreviousFiles)
     chkCount().click();
     txtFile().setText(u"/usr/bin/xmessage done");
     txtMessage().setText(u"A new message.");
-    {
-        std::optional<testsupport::AsOrdinaryUser> user;
-        if (GetParam().asOrdinaryUser) {
-            user.emplace();
-            if (!user->problem().empty())
-                GTEST_SKIP() << user->problem();
-        }
-        cmdSave().click();
-    }
+    const std::string cannotDrop
+        = testsupport::runAs(GetParam().asOrdinaryUser, [this] { cmdSave().click(); });
+    if (!cannotDrop.empty())
+        GTEST_SKIP() << cannotDrop;
 
     ASSERT_EQ(toolkit.boxes.size(), 1u);
     EXPECT_EQ(toolkit.boxes[0].title, u"Error");

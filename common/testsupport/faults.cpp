@@ -77,6 +77,19 @@ AsOrdinaryUser::~AsOrdinaryUser()
         std::abort();
 }
 
+std::string runAs(bool asOrdinaryUser, const std::function<void()> &action)
+{
+    if (!asOrdinaryUser) {
+        action();
+        return {};
+    }
+    const AsOrdinaryUser user;
+    if (!user.problem().empty())
+        return user.problem();
+    action();
+    return {};
+}
+
 SmallDisk::SmallDisk(std::filesystem::path folder, std::size_t bytes) : m_folder(std::move(folder))
 {
     if (::geteuid() != 0) {

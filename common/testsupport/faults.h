@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <filesystem>
+#include <functional>
 #include <string>
 
 namespace testsupport {
@@ -29,6 +30,11 @@ private:
     unsigned m_gid = 0;
     std::string m_groups; // the supplementary groups, as raw gid_t values
 };
+
+// Runs action, as an ordinary user (AsOrdinaryUser) when asOrdinaryUser is
+// set.  Returns why that user could not be had, and action did not run; or
+// an empty string.
+std::string runAs(bool asOrdinaryUser, const std::function<void()> &action);
 
 // A small tmpfs mounted on an existing folder, in a mount namespace that the
 // calling thread enters on the first use (nothing outside sees it).  Needs

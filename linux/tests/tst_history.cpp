@@ -297,16 +297,8 @@ void TestHistory::fileThatCannotBeLoadedWhole()
     }
 
     history::LoadResult loaded;
-    std::string cannotDrop;
-    {
-        std::optional<testsupport::AsOrdinaryUser> user;
-        if (asOrdinaryUser) {
-            user.emplace();
-            cannotDrop = user->problem();
-        }
-        if (cannotDrop.empty())
-            loaded = history::load(QFile::encodeName(file));
-    }
+    const std::string cannotDrop = testsupport::runAs(
+        asOrdinaryUser, [&] { loaded = history::load(QFile::encodeName(file)); });
     if (!locked.isEmpty())
         QVERIFY(
             QFile::setPermissions(locked, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
@@ -428,16 +420,8 @@ void TestHistory::failedSaveLeavesTheOldFileWhole()
     const QStringList listed = folder.entryList();
 
     history::SaveResult saved;
-    std::string cannotDrop;
-    {
-        std::optional<testsupport::AsOrdinaryUser> user;
-        if (asOrdinaryUser) {
-            user.emplace();
-            cannotDrop = user->problem();
-        }
-        if (cannotDrop.empty())
-            saved = history::save(QFile::encodeName(file), entries);
-    }
+    const std::string cannotDrop = testsupport::runAs(
+        asOrdinaryUser, [&] { saved = history::save(QFile::encodeName(file), entries); });
     std::setlocale(LC_ALL, "C.UTF-8");
     QVERIFY(QFile::setPermissions(home, everything | QFile::WriteOwner));
     if (!cannotDrop.empty())

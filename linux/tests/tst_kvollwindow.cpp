@@ -3,6 +3,7 @@
 #include "termination.h"
 
 #include "comboitems.h"
+#include "controlcharacters.h"
 #include "faults.h"
 #include "messageboxwatcher.h"
 #include "qtfakesmbclient.h"
@@ -574,25 +575,17 @@ void TestKvollWindow::historyThatCannotBeLoadedWholeIsKept()
     }
     const QString before = stateOf(file);
 
-    std::string cannotDrop;
-    {
-        std::optional<testsupport::AsOrdinaryUser> user;
-        if (asOrdinaryUser) {
-            user.emplace();
-            cannotDrop = user->problem();
-        }
-        if (cannotDrop.empty()) {
-            // The warning takes the focus: no waiting for the window to be active.
-            m_window = std::make_unique<TfrmMain>();
-            TfrmMain *w = m_window.get();
-            w->show();
-            QTRY_COMPARE(m_boxes->boxes.size(), 1);
-            QCOMPARE(comboItems(w->cboAddress), shown);
-            // As a delivery adds it.
-            w->cboAddress->addItem(QStringLiteral("PC02"));
-            QVERIFY(w->close());
-        }
-    }
+    QStringList items;
+    const std::string cannotDrop = testsupport::runAs(asOrdinaryUser, [&] {
+        // The warning takes the focus: no waiting for the window to be active.
+        m_window = std::make_unique<TfrmMain>();
+        m_window->show();
+        QTRY_COMPARE(m_boxes->boxes.size(), 1);
+        items = comboItems(m_window->cboAddress);
+        // As a delivery adds it.
+        m_window->cboAddress->addItem(QStringLiteral("PC02"));
+        m_window->close();
+    });
     if (!locked.isEmpty())
         QVERIFY(QFile::setPermissions(locked, openToOthers));
     if (!cannotDrop.empty())
@@ -600,6 +593,7 @@ void TestKvollWindow::historyThatCannotBeLoadedWholeIsKept()
 
     // Told once, at the start; the close wrote nothing.
     QCOMPARE(m_boxes->boxes.size(), 1);
+    QCOMPARE(items, shown);
     const ShownBox box = m_boxes->boxes.first();
     QCOMPARE(int(box.icon), int(QMessageBox::Warning));
     QCOMPARE(box.title, QStringLiteral("Warning"));
@@ -703,18 +697,8 @@ void TestKvollWindow::failedSaveIsReported()
     }
     const QString before = stateOf(file);
 
-    std::string cannotDrop;
-    {
-        std::optional<testsupport::AsOrdinaryUser> user;
-        if (asOrdinaryUser) {
-            user.emplace();
-            cannotDrop = user->problem();
-        }
-        if (cannotDrop.empty()) {
-            // The box comes while the window closes, before the program could end.
-            QVERIFY(w->close());
-        }
-    }
+    // The box comes while the window closes, before the program could end.
+    const std::string cannotDrop = testsupport::runAs(asOrdinaryUser, [w] { w->close(); });
     QVERIFY(QFile::setPermissions(m_home->path(), openToOthers | QFile::WriteOwner));
     if (!cannotDrop.empty())
         QSKIP(cannotDrop.c_str());
@@ -739,15 +723,6 @@ void TestKvollWindow::hostileMessages_data()
     QTest::addColumn<QString>("outcome");
     QTest::addColumn<QByteArray>("input");
 
-    // The memo takes a CR for a line break, like LF; the others travel as typed.
-    QString c0;
-    QByteArray c0Bytes;
-    for (char16_t c = 1; c < 0x20; ++c) {
-        c0 += QChar(c);
-        c0Bytes += c == u'\r' ? '\n' : char(c);
-    }
-    c0 += QChar(0x7f);
-    c0Bytes += "\x7f\n";
     QString c1;
     for (char16_t c = 0x80; c < 0xa0; ++c)
         c1 += QChar(c);
@@ -757,7 +732,9 @@ void TestKvollWindow::hostileMessages_data()
     while (megabyte.size() < 1024 * 1024)
         megabyte += QStringLiteral("The quick brown fox jumps over the lazy dog.\n");
     QTest::newRow("1 MB") << megabyte << tooLongError << QByteArray();
-    QTest::newRow("every C0 control character") << c0 << QStringLiteral("Message sent!") << c0Bytes;
+    const ControlCharacters c0 = everyControlCharacter();
+    QTest::newRow("every C0 control character")
+        << c0.typed << QStringLiteral("Message sent!") << c0.sent;
     QTest::newRow("every C1 control character")
         << c1 << "Codeset conversion failure." << QByteArray();
 }

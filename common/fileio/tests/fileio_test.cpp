@@ -11,7 +11,6 @@
 #include <fstream>
 #include <functional>
 #include <iterator>
-#include <optional>
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -157,15 +156,10 @@ TEST_P(ReplaceTest, WritesTheTargetOrNothing)
 
     int error = 0;
     bool replaced = false;
-    {
-        std::optional<testsupport::AsOrdinaryUser> user;
-        if (GetParam().asOrdinaryUser) {
-            user.emplace();
-            if (!user->problem().empty())
-                GTEST_SKIP() << user->problem();
-        }
-        replaced = fileio::replaceAtomically(path.string(), "new", &error);
-    }
+    const std::string cannotDrop = testsupport::runAs(GetParam().asOrdinaryUser,
+        [&] { replaced = fileio::replaceAtomically(path.string(), "new", &error); });
+    if (!cannotDrop.empty())
+        GTEST_SKIP() << cannotDrop;
 
     EXPECT_EQ(replaced, !target.empty());
     EXPECT_EQ(error, GetParam().errorNumber);
