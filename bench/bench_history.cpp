@@ -20,7 +20,7 @@ int main()
     std::vector<double> saves, loads;
     for (int i = 0; i < 7; ++i) {
         auto start = std::chrono::steady_clock::now();
-        if (!kvoll::history::save(path, entries))
+        if (!kvoll::history::save(path, entries).ok())
             return 1;
         saves.push_back(millisecondsSince(start));
         start = std::chrono::steady_clock::now();

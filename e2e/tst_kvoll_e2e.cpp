@@ -6,6 +6,7 @@
 #include "smbclient/smbclientrunner.h"
 
 #include "comboitems.h"
+#include "controlcharacters.h"
 #include "messageboxwatcher.h"
 
 #include <QComboBox>
@@ -42,6 +43,7 @@ private slots:
     void refusedAddressIsANetworkError();
     void droppedMessageIsAFailure();
     void addressLikeAnOptionIsAnAddress();
+    void controlCharactersArriveAsTyped();
 
 private:
     void send(const QString &address, const QString &message);
@@ -245,6 +247,17 @@ void TestKvollEndToEnd::addressLikeAnOptionIsAnAddress()
     QVERIFY(printed.open(QIODevice::ReadOnly));
     const QByteArray text = printed.readAll();
     QVERIFY2(text.contains("Connection to -N failed"), text.constData());
+}
+
+void TestKvollEndToEnd::controlCharactersArriveAsTyped()
+{
+    const ControlCharacters text = everyControlCharacter();
+    send(m_receiver->address(), text.typed);
+    QCOMPARE(m_boxes->boxes.size(), 1);
+    QCOMPARE(m_boxes->boxes.first().text, QStringLiteral("Message sent!"));
+    const auto messages = m_receiver->messages();
+    QCOMPARE(messages.size(), 1);
+    QCOMPARE(messages.first().text, text.sent);
 }
 
 int main(int argc, char **argv)
