@@ -24,7 +24,7 @@ QString serialize(const QStringList &entries);
 qsizetype indexOf(const QStringList &entries, const QString &address);
 
 enum class LoadStatus {
-    Missing,  // nothing at the path: the first save creates the file
+    Missing, // nothing at the path: the first save creates the file
     Loaded,
     Unusable, // there but unreadable or not in the locale's encoding
 };

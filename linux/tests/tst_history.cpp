@@ -69,7 +69,8 @@ void TestHistory::filePath_data()
     QTest::addColumn<QByteArray>("expected");
 
     QTest::newRow("plain") << QByteArray("/home/ann") << true << QByteArray("/home/ann/.kvoll");
-    QTest::newRow("trailing slash") << QByteArray("/home/ann/") << true << QByteArray("/home/ann/.kvoll");
+    QTest::newRow("trailing slash")
+        << QByteArray("/home/ann/") << true << QByteArray("/home/ann/.kvoll");
     QTest::newRow("empty") << QByteArray("") << true << QByteArray("/.kvoll");
     QTest::newRow("unset") << QByteArray() << false << QByteArray("/.kvoll");
 }
@@ -92,11 +93,12 @@ void TestHistory::parse_data()
     QTest::newRow("crlf") << QStringLiteral("PC01\r\nPC02\r\n") << QStringList({"PC01", "PC02"});
     QTest::newRow("cr") << QStringLiteral("PC01\rPC02\r") << QStringList({"PC01", "PC02"});
     QTest::newRow("no final end") << QStringLiteral("PC01\nPC02") << QStringList({"PC01", "PC02"});
-    QTest::newRow("empty line inside") << QStringLiteral("PC01\n\nPC02\n")
-                                       << QStringList({"PC01", "", "PC02"});
+    QTest::newRow("empty line inside")
+        << QStringLiteral("PC01\n\nPC02\n") << QStringList({"PC01", "", "PC02"});
     QTest::newRow("lf cr is two ends") << QStringLiteral("A\n\rB") << QStringList({"A", "", "B"});
     QTest::newRow("lone line end") << QStringLiteral("\n") << QStringList({""});
-    QTest::newRow("duplicates kept") << QStringLiteral("PC01\nPC01\n") << QStringList({"PC01", "PC01"});
+    QTest::newRow("duplicates kept")
+        << QStringLiteral("PC01\nPC01\n") << QStringList({"PC01", "PC01"});
     QTest::newRow("spaces kept") << QStringLiteral(" a b \n") << QStringList({" a b "});
 }
 
@@ -140,7 +142,8 @@ void TestHistory::loadsWhatTheFileHolds_data()
     QTest::newRow("two lines") << QByteArray("PC01\nPC02\n") << QStringList({"PC01", "PC02"});
     QTest::newRow("crlf") << QByteArray("PC01\r\nPC02\r\n") << QStringList({"PC01", "PC02"});
     QTest::newRow("empty file") << QByteArray() << QStringList();
-    QTest::newRow("stops at NUL") << QByteArray("PC01\nPC02\0PC03\n", 15) << QStringList({"PC01", "PC02"});
+    QTest::newRow("stops at NUL") << QByteArray("PC01\nPC02\0PC03\n", 15)
+                                  << QStringList({"PC01", "PC02"});
     QTest::newRow("utf-8") << QByteArray("K\xc3\xb6ln\n") << QStringList({"Köln"});
 }
 
@@ -175,8 +178,8 @@ void TestHistory::loadOfSomethingUnusable()
 
     const auto loaded = history::load(QFile::encodeName(file));
     QVERIFY(loaded.entries.isEmpty());
-    QCOMPARE(loaded.status, kind == "missing" ? history::LoadStatus::Missing
-                                              : history::LoadStatus::Unusable);
+    QCOMPARE(loaded.status,
+        kind == "missing" ? history::LoadStatus::Missing : history::LoadStatus::Unusable);
 }
 
 void TestHistory::saveWritesOneLineEach()
