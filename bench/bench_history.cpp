@@ -29,6 +29,6 @@ int main()
         loads.push_back(millisecondsSince(start));
     }
     std::printf("history: 100,000 entries (%lld bytes): load %.1f ms, save %.1f ms (median of 7)\n",
-                static_cast<long long>(QFile(dir.filePath(".kvoll")).size()), median(loads), median(saves));
+        static_cast<long long>(QFile(dir.filePath(".kvoll")).size()), median(loads), median(saves));
     return 0;
 }

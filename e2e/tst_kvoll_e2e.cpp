@@ -63,8 +63,8 @@ void TestKvollEndToEnd::initTestCase()
     // The receiver expects the code page the senders are configured for.
     m_receiver = std::make_unique<SambaReceiver>(
         QStringLiteral("127.0.0.2"), SambaReceiver::Protocol::Nt1, g_charset->named());
-    m_dropper = std::make_unique<SambaReceiver>(QStringLiteral("127.0.0.4"),
-                                                SambaReceiver::Protocol::Default);
+    m_dropper = std::make_unique<SambaReceiver>(
+        QStringLiteral("127.0.0.4"), SambaReceiver::Protocol::Default);
     for (SambaReceiver *receiver : {m_receiver.get(), m_dropper.get()}) {
         const QString problem = receiver->start();
         if (problem.contains(QLatin1String("not installed")))
@@ -111,8 +111,10 @@ void TestKvollEndToEnd::deliversTheMessageAsTyped_data()
     QTest::newRow("three lines") << "first line\nsecond line\nthird line"
                                  << QByteArray("first line\nsecond line\nthird line\n");
     QTest::newRow("shell characters")
-            << "\"quoted\" 'single' $HOME ${PATH} `id` $(touch /tmp/kvoll-e2e-pwned) \\ \\n \\\\ ; | & < > * ? ! #"
-            << QByteArray("\"quoted\" 'single' $HOME ${PATH} `id` $(touch /tmp/kvoll-e2e-pwned) \\ \\n \\\\ ; | & < > * ? ! #\n");
+        << "\"quoted\" 'single' $HOME ${PATH} `id` $(touch /tmp/kvoll-e2e-pwned) \\ \\n \\\\ ; | & "
+           "< > * ? ! #"
+        << QByteArray("\"quoted\" 'single' $HOME ${PATH} `id` $(touch /tmp/kvoll-e2e-pwned) \\ \\n "
+                      "\\\\ ; | & < > * ? ! #\n");
     QTest::newRow("leading dash") << "-n -e" << QByteArray("-n -e\n");
 }
 
@@ -192,7 +194,8 @@ void TestKvollEndToEnd::deliversUpToTheLimitWhole()
     send(m_receiver->address(), QString(1597, letter));
     QCOMPARE(m_boxes->boxes.size(), 1);
     QCOMPARE(m_boxes->boxes.first().text,
-             QStringLiteral("The message is too long to be delivered in one piece. Shorten it and send again."));
+        QStringLiteral(
+            "The message is too long to be delivered in one piece. Shorten it and send again."));
     QCOMPARE(m_receiver->messages().size(), 1);
 }
 
@@ -203,7 +206,8 @@ void TestKvollEndToEnd::refusedAddressIsANetworkError()
     QCOMPARE(m_boxes->boxes.size(), 1);
     QCOMPARE(m_boxes->boxes.first().title, QStringLiteral("Error"));
     QCOMPARE(m_boxes->boxes.first().text,
-             QStringLiteral("Sending failed. Make sure the network is working and that you entered the correct address."));
+        QStringLiteral("Sending failed. Make sure the network is working and that you entered the "
+                       "correct address."));
     QCOMPARE(m_window->txtMessage->toPlainText(), QStringLiteral("Hello"));
     QCOMPARE(m_window->cboAddress->currentText(), QStringLiteral("127.0.0.3"));
     QCOMPARE(comboItems(m_window->cboAddress), QStringList({"PC01"}));
@@ -218,7 +222,8 @@ void TestKvollEndToEnd::droppedMessageIsAFailure()
     send(m_dropper->address(), QStringLiteral("Hello"));
     QCOMPARE(m_boxes->boxes.size(), 1);
     QCOMPARE(m_boxes->boxes.first().text,
-             QStringLiteral("Sending failed. Make sure the network is working and that you entered the correct address."));
+        QStringLiteral("Sending failed. Make sure the network is working and that you entered the "
+                       "correct address."));
     QVERIFY(m_dropper->messages().isEmpty());
     QCOMPARE(m_window->txtMessage->toPlainText(), QStringLiteral("Hello"));
     QCOMPARE(comboItems(m_window->cboAddress), QStringList({"PC01"}));

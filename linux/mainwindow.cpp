@@ -113,14 +113,13 @@ QStringList items(const QComboBox *combo)
 } // namespace
 
 TfrmMain::TfrmMain(QWidget *parent)
-    : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint
-                              | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint
-                              | Qt::WindowCloseButtonHint)
-    , cboAddress(new QComboBox(this))
-    , txtMessage(new QPlainTextEdit(this))
-    , cmdSend(new QPushButton(QStringLiteral("&Send"), this))
-    , lblAddress(new QLabel(QStringLiteral("Address:"), this))
-    , lblMessage(new QLabel(QStringLiteral("Message:"), this))
+    : QWidget(parent,
+        Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+            | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
+      cboAddress(new QComboBox(this)), txtMessage(new QPlainTextEdit(this)),
+      cmdSend(new QPushButton(QStringLiteral("&Send"), this)),
+      lblAddress(new QLabel(QStringLiteral("Address:"), this)),
+      lblMessage(new QLabel(QStringLiteral("Message:"), this))
 {
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QStringLiteral("Quillon for Linux"));
@@ -214,7 +213,8 @@ void TfrmMain::closeEvent(QCloseEvent *event)
 void TfrmMain::cmdSendClick(QObject * /*Sender*/)
 {
     // The raw text keeps what toPlainText() would change (no-break spaces).
-    QString message = quillon::messageFromEditor(txtMessage->document()->toRawText(), QStringLiteral("\n"));
+    QString message
+        = quillon::messageFromEditor(txtMessage->document()->toRawText(), QStringLiteral("\n"));
     if (message.endsWith(u'\n'))
         message.chop(1);
     if (message.isEmpty())
@@ -226,18 +226,18 @@ void TfrmMain::cmdSendClick(QObject * /*Sender*/)
     switch (kvoll::sendMessage(address, message)) {
     case smbclient::Outcome::CouldNotStart:
         showError(this,
-                  QStringLiteral("Sending failed. Make sure smbclient is in your path, or make a "
-                                 "symbolic link to it."));
+            QStringLiteral("Sending failed. Make sure smbclient is in your path, or make a "
+                           "symbolic link to it."));
         return;
     case smbclient::Outcome::Failed:
         showError(this,
-                  QStringLiteral("Sending failed. Make sure the network is working and that you "
-                                 "entered the correct address."));
+            QStringLiteral("Sending failed. Make sure the network is working and that you "
+                           "entered the correct address."));
         return;
     case smbclient::Outcome::TooLong:
         showError(this,
-                  QStringLiteral("The message is too long to be delivered in one piece. Shorten it "
-                                 "and send again."));
+            QStringLiteral("The message is too long to be delivered in one piece. Shorten it "
+                           "and send again."));
         return;
     case smbclient::Outcome::Unrepresentable:
         KvollApplication::showErrorReport(QStringLiteral("Codeset conversion failure"));
@@ -249,6 +249,6 @@ void TfrmMain::cmdSendClick(QObject * /*Sender*/)
     if (kvoll::history::indexOf(items(cboAddress), address) < 0)
         cboAddress->addItem(address);
     showBox(this, QMessageBox::Information, QStringLiteral("Information"),
-            QStringLiteral("Message sent!"));
+        QStringLiteral("Message sent!"));
     txtMessage->clear();
 }

@@ -76,7 +76,8 @@ void TestHistory::filePath_data()
     QTest::addColumn<QByteArray>("expected");
 
     QTest::newRow("plain") << QByteArray("/home/ann") << true << QByteArray("/home/ann/.kvoll");
-    QTest::newRow("trailing slash") << QByteArray("/home/ann/") << true << QByteArray("/home/ann/.kvoll");
+    QTest::newRow("trailing slash")
+        << QByteArray("/home/ann/") << true << QByteArray("/home/ann/.kvoll");
     QTest::newRow("empty") << QByteArray("") << true << QByteArray("/.kvoll");
     QTest::newRow("unset") << QByteArray() << false << QByteArray("/.kvoll");
 }
@@ -99,11 +100,12 @@ void TestHistory::parse_data()
     QTest::newRow("crlf") << QStringLiteral("PC01\r\nPC02\r\n") << QStringList({"PC01", "PC02"});
     QTest::newRow("cr") << QStringLiteral("PC01\rPC02\r") << QStringList({"PC01", "PC02"});
     QTest::newRow("no final end") << QStringLiteral("PC01\nPC02") << QStringList({"PC01", "PC02"});
-    QTest::newRow("empty line inside") << QStringLiteral("PC01\n\nPC02\n")
-                                       << QStringList({"PC01", "", "PC02"});
+    QTest::newRow("empty line inside")
+        << QStringLiteral("PC01\n\nPC02\n") << QStringList({"PC01", "", "PC02"});
     QTest::newRow("lf cr is two ends") << QStringLiteral("A\n\rB") << QStringList({"A", "", "B"});
     QTest::newRow("lone line end") << QStringLiteral("\n") << QStringList({""});
-    QTest::newRow("duplicates kept") << QStringLiteral("PC01\nPC01\n") << QStringList({"PC01", "PC01"});
+    QTest::newRow("duplicates kept")
+        << QStringLiteral("PC01\nPC01\n") << QStringList({"PC01", "PC01"});
     QTest::newRow("spaces kept") << QStringLiteral(" a b \n") << QStringList({" a b "});
 }
 

@@ -30,11 +30,11 @@
 namespace {
 
 const QString networkError = QStringLiteral(
-        "Sending failed. Make sure the network is working and that you entered the correct address.");
+    "Sending failed. Make sure the network is working and that you entered the correct address.");
 const QString startError = QStringLiteral(
-        "Sending failed. Make sure smbclient is in your path, or make a symbolic link to it.");
+    "Sending failed. Make sure smbclient is in your path, or make a symbolic link to it.");
 const QString tooLongError = QStringLiteral(
-        "The message is too long to be delivered in one piece. Shorten it and send again.");
+    "The message is too long to be delivered in one piece. Shorten it and send again.");
 // The tests' smbclient configuration names no dos charset: CP850.
 const QString unixCharsetOption = QStringLiteral("--option=unix charset=CP850");
 const QString keptAfterLoad = QStringLiteral(
@@ -199,8 +199,7 @@ void TestKvollWindow::tabCyclesThroughTheThreeControls()
 {
     TfrmMain *w = openWindow();
     QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget *>(w->cboAddress));
-    const QList<QWidget *> expected {w->txtMessage, w->cmdSend, w->cboAddress,
-                                     w->txtMessage};
+    const QList<QWidget *> expected {w->txtMessage, w->cmdSend, w->cboAddress, w->txtMessage};
     for (QWidget *next : expected) {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         QTRY_COMPARE(QApplication::focusWidget(), next);
@@ -247,15 +246,21 @@ void TestKvollWindow::outcomes_data()
 
     const int info = QMessageBox::Information;
     const int critical = QMessageBox::Critical;
-    QTest::newRow("delivered") << "exit 0" << "PC03" << info << "Information" << "Message sent!" << true;
-    QTest::newRow("address like an option") << "exit 0" << "-N" << info << "Information"
+    QTest::newRow("delivered") << "exit 0"
+                               << "PC03" << info << "Information"
+                               << "Message sent!" << true;
+    QTest::newRow("address like an option") << "exit 0"
+                                            << "-N" << info << "Information"
                                             << "Message sent!" << true;
-    QTest::newRow("exit 1") << "exit 1" << "PC03" << critical << "Error" << networkError << false;
-    QTest::newRow("signal") << "signal" << "PC03" << critical << "Error" << networkError << false;
+    QTest::newRow("exit 1") << "exit 1"
+                            << "PC03" << critical << "Error" << networkError << false;
+    QTest::newRow("signal") << "signal"
+                            << "PC03" << critical << "Error" << networkError << false;
     QTest::newRow("dropped by the receiver")
-            << "dropped" << "PC03" << critical << "Error" << networkError << false;
-    QTest::newRow("no smbclient on PATH")
-            << "missing" << "PC03" << critical << "Error" << startError << false;
+        << "dropped"
+        << "PC03" << critical << "Error" << networkError << false;
+    QTest::newRow("no smbclient on PATH") << "missing"
+                                          << "PC03" << critical << "Error" << startError << false;
 }
 
 void TestKvollWindow::outcomes()
@@ -474,12 +479,18 @@ void TestKvollWindow::reportText_data()
 {
     QTest::addColumn<QString>("error");
     QTest::addColumn<QString>("shown");
-    QTest::newRow("letter") << "Codeset conversion failure" << "Codeset conversion failure.";
-    QTest::newRow("period") << "Done." << "Done.";
-    QTest::newRow("exclamation") << "Stop!" << "Stop!";
-    QTest::newRow("parenthesis") << "failed (disk)" << "failed (disk)";
-    QTest::newRow("digit") << "error 5" << "error 5.";
-    QTest::newRow("empty") << "" << "";
+    QTest::newRow("letter") << "Codeset conversion failure"
+                            << "Codeset conversion failure.";
+    QTest::newRow("period") << "Done."
+                            << "Done.";
+    QTest::newRow("exclamation") << "Stop!"
+                                 << "Stop!";
+    QTest::newRow("parenthesis") << "failed (disk)"
+                                 << "failed (disk)";
+    QTest::newRow("digit") << "error 5"
+                           << "error 5.";
+    QTest::newRow("empty") << ""
+                           << "";
 }
 
 void TestKvollWindow::reportText()
