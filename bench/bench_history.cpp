@@ -20,7 +20,7 @@ int main()
     std::vector<double> saves, loads;
     for (int i = 0; i < 7; ++i) {
         auto start = std::chrono::steady_clock::now();
-        if (!kvoll::history::save(path, entries))
+        if (!kvoll::history::save(path, entries).ok())
             return 1;
         saves.push_back(millisecondsSince(start));
         start = std::chrono::steady_clock::now();
@@ -29,6 +29,6 @@ int main()
         loads.push_back(millisecondsSince(start));
     }
     std::printf("history: 100,000 entries (%lld bytes): load %.1f ms, save %.1f ms (median of 7)\n",
-                static_cast<long long>(QFile(dir.filePath(".kvoll")).size()), median(loads), median(saves));
+        static_cast<long long>(QFile(dir.filePath(".kvoll")).size()), median(loads), median(saves));
     return 0;
 }

@@ -31,7 +31,7 @@ bool bareSmbclient(const char *address, const char *input)
     posix_spawn_file_actions_adddup2(&actions, devNull, 2);
     posix_spawn_file_actions_addclose(&actions, in[1]);
     char *argv[] = {const_cast<char *>("smbclient"), const_cast<char *>("-M"),
-                    const_cast<char *>(address), nullptr};
+        const_cast<char *>(address), nullptr};
     pid_t pid;
     const int rc = posix_spawnp(&pid, "smbclient", &actions, nullptr, argv, environ);
     posix_spawn_file_actions_destroy(&actions);
@@ -82,7 +82,8 @@ int main(int argc, char **argv)
         bare.push_back(millisecondsSince(start));
     }
     const double k = median(kvoll), b = median(bare);
-    std::printf("send overhead: kvoll %.1f ms, bare smbclient -M %.1f ms (median of %d), ratio %.3f (goal <= 1.05)\n",
-                k, b, rounds, k / b);
+    std::printf("send overhead: kvoll %.1f ms, bare smbclient -M %.1f ms (median of %d), ratio "
+                "%.3f (goal <= 1.05)\n",
+        k, b, rounds, k / b);
     return 0;
 }

@@ -27,7 +27,8 @@ double run(const std::string &program)
 {
     const auto now = std::chrono::steady_clock::now().time_since_epoch();
     setenv("QUILLON_BENCH_START",
-           std::to_string(std::chrono::duration_cast<std::chrono::nanoseconds>(now).count()).c_str(), 1);
+        std::to_string(std::chrono::duration_cast<std::chrono::nanoseconds>(now).count()).c_str(),
+        1);
     int out[2];
     if (pipe(out) != 0)
         return -1;
@@ -73,8 +74,10 @@ int main(int, char **argv)
         bare.push_back(run(here + "bench_minimal_window"));
     }
     const double k = median(kvoll), l = median(label), b = median(bare);
-    std::printf("start-up: kvoll with 10,000 history entries %.1f ms, minimal Qt window with a label %.1f ms "
-                "(median of %d), ratio %.3f (goal <= 1.3); bare QWidget without text %.1f ms, ratio %.3f\n",
-                k, l, rounds, k / l, b, k / b);
+    std::printf(
+        "start-up: kvoll with 10,000 history entries %.1f ms, minimal Qt window with a label %.1f "
+        "ms "
+        "(median of %d), ratio %.3f (goal <= 1.3); bare QWidget without text %.1f ms, ratio %.3f\n",
+        k, l, rounds, k / l, b, k / b);
     return 0;
 }

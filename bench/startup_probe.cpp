@@ -28,7 +28,8 @@ public:
             m_done = true;
             const auto now = std::chrono::steady_clock::now().time_since_epoch();
             const long long start = std::atoll(std::getenv("QUILLON_BENCH_START"));
-            std::printf("%.3f\n", (std::chrono::duration_cast<std::chrono::nanoseconds>(now).count() - start) / 1e6);
+            std::printf("%.3f\n",
+                (std::chrono::duration_cast<std::chrono::nanoseconds>(now).count() - start) / 1e6);
             std::fflush(stdout);
             QTimer::singleShot(0, qApp, &QCoreApplication::quit);
         }

@@ -71,7 +71,8 @@ QString enterPrivateNetwork()
     if (::geteuid() != 0)
         return QStringLiteral("needs root (a network namespace and port 139)");
     if (::unshare(CLONE_NEWNET) != 0)
-        return QStringLiteral("cannot make a network namespace: %1").arg(QString::fromLocal8Bit(std::strerror(errno)));
+        return QStringLiteral("cannot make a network namespace: %1")
+            .arg(QString::fromLocal8Bit(std::strerror(errno)));
     if (!bringUpLoopback())
         return QStringLiteral("cannot bring up the loopback interface");
     return {};
@@ -127,8 +128,9 @@ QString SambaReceiver::start()
     // smbd runs the message command as the guest account: it must be able to
     // reach the folder and write the inbox and its own temporary folder.
     const QString d = m_dir.path();
-    QFile::setPermissions(d, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadGroup
-                                     | QFile::ExeGroup | QFile::ReadOther | QFile::ExeOther);
+    QFile::setPermissions(d,
+        QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadGroup | QFile::ExeGroup
+            | QFile::ReadOther | QFile::ExeOther);
     for (const char *sub : {"inbox", "tmp", "log", "private", "lock", "state", "cache", "pid"})
         QDir(d).mkdir(QString::fromLatin1(sub));
     for (const char *open : {"inbox", "tmp"})
@@ -136,7 +138,8 @@ QString SambaReceiver::start()
 
     const QByteArray dir = QFile::encodeName(d);
     writeFile(d + QStringLiteral("/deliver.sh"),
-              "n=" + dir + "/inbox/$(/bin/date +%s%N)-$$\n"
+        "n=" + dir
+            + "/inbox/$(/bin/date +%s%N)-$$\n"
               "/bin/cat \"$1\" > \"$n.part\" && /bin/rm -f \"$1\"\n"
               "printf '%s\\n%s\\n' \"$2\" \"$3\" > \"$n.meta\"\n"
               "/bin/mv \"$n.part\" \"$n.msg\"\n");
@@ -147,22 +150,43 @@ QString SambaReceiver::start()
     if (!m_dosCharset.isEmpty())
         conf += "dos charset = " + m_dosCharset + "\n";
     conf += "smb ports = 139\n"
-            "interfaces = " + m_address.toLatin1() + "\n"
-            "bind interfaces only = yes\n"
-            "disable netbios = yes\n"
-            "load printers = no\n"
-            "printcap name = /dev/null\n"
-            "disable spoolss = yes\n"
-            "lock directory = " + dir + "/lock\n"
-            "state directory = " + dir + "/state\n"
-            "cache directory = " + dir + "/cache\n"
-            "pid directory = " + dir + "/pid\n"
-            "private dir = " + dir + "/private\n"
-            "ncalrpc dir = " + dir + "/ncalrpc\n"
-            "binddns dir = " + dir + "/binddns\n"
-            "usershare path = " + dir + "/usershare\n"
-            "log file = " + dir + "/log/log.smbd\n"
-            "message command = /bin/sh " + dir + "/deliver.sh %s '%f' '%i'\n";
+            "interfaces = "
+        + m_address.toLatin1()
+        + "\n"
+          "bind interfaces only = yes\n"
+          "disable netbios = yes\n"
+          "load printers = no\n"
+          "printcap name = /dev/null\n"
+          "disable spoolss = yes\n"
+          "lock directory = "
+        + dir
+        + "/lock\n"
+          "state directory = "
+        + dir
+        + "/state\n"
+          "cache directory = "
+        + dir
+        + "/cache\n"
+          "pid directory = "
+        + dir
+        + "/pid\n"
+          "private dir = "
+        + dir
+        + "/private\n"
+          "ncalrpc dir = "
+        + dir
+        + "/ncalrpc\n"
+          "binddns dir = "
+        + dir
+        + "/binddns\n"
+          "usershare path = "
+        + dir
+        + "/usershare\n"
+          "log file = "
+        + dir
+        + "/log/log.smbd\n"
+          "message command = /bin/sh "
+        + dir + "/deliver.sh %s '%f' '%i'\n";
     writeFile(d + QStringLiteral("/smb.conf"), conf);
 
     QProcess addAddress;
@@ -180,15 +204,17 @@ QString SambaReceiver::start()
     // smbd signals its whole process group when it ends; a session of its own
     // keeps that away from the test and whatever started it.
     m_smbd.setChildProcessModifier([] { ::setsid(); });
-    m_smbd.start(smbd, {"--foreground", "--no-process-group", "-s", d + QStringLiteral("/smb.conf"),
-                        "-l", d + QStringLiteral("/log")});
+    m_smbd.start(smbd,
+        {"--foreground", "--no-process-group", "-s", d + QStringLiteral("/smb.conf"), "-l",
+            d + QStringLiteral("/log")});
     if (!m_smbd.waitForStarted())
         return QStringLiteral("smbd did not start");
 
     const QDeadlineTimer deadline(15000);
     while (!answers(m_address, 139)) {
         if (m_smbd.state() == QProcess::NotRunning)
-            return QStringLiteral("smbd ended: %1").arg(QString::fromLocal8Bit(readFile(d + "/log/log.smbd").right(2000)));
+            return QStringLiteral("smbd ended: %1")
+                .arg(QString::fromLocal8Bit(readFile(d + "/log/log.smbd").right(2000)));
         if (deadline.hasExpired())
             return QStringLiteral("smbd does not answer on %1:139").arg(m_address);
         QThread::msleep(20);

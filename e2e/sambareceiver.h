@@ -41,7 +41,7 @@ class SambaReceiver
 {
 public:
     enum class Protocol {
-        Nt1,     // accepts the messages smbclient -M sends
+        Nt1, // accepts the messages smbclient -M sends
         Default, // smbd's own minimum protocol: drops them, smbclient still exits 0
     };
 

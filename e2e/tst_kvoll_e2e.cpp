@@ -6,6 +6,7 @@
 #include "smbclient/smbclientrunner.h"
 
 #include "comboitems.h"
+#include "controlcharacters.h"
 #include "messageboxwatcher.h"
 
 #include <QComboBox>
@@ -42,6 +43,7 @@ private slots:
     void refusedAddressIsANetworkError();
     void droppedMessageIsAFailure();
     void addressLikeAnOptionIsAnAddress();
+    void controlCharactersArriveAsTyped();
 
 private:
     void send(const QString &address, const QString &message);
@@ -61,8 +63,8 @@ void TestKvollEndToEnd::initTestCase()
     // The receiver expects the code page the senders are configured for.
     m_receiver = std::make_unique<SambaReceiver>(
         QStringLiteral("127.0.0.2"), SambaReceiver::Protocol::Nt1, g_charset->named());
-    m_dropper = std::make_unique<SambaReceiver>(QStringLiteral("127.0.0.4"),
-                                                SambaReceiver::Protocol::Default);
+    m_dropper = std::make_unique<SambaReceiver>(
+        QStringLiteral("127.0.0.4"), SambaReceiver::Protocol::Default);
     for (SambaReceiver *receiver : {m_receiver.get(), m_dropper.get()}) {
         const QString problem = receiver->start();
         if (problem.contains(QLatin1String("not installed")))
@@ -109,8 +111,10 @@ void TestKvollEndToEnd::deliversTheMessageAsTyped_data()
     QTest::newRow("three lines") << "first line\nsecond line\nthird line"
                                  << QByteArray("first line\nsecond line\nthird line\n");
     QTest::newRow("shell characters")
-            << "\"quoted\" 'single' $HOME ${PATH} `id` $(touch /tmp/kvoll-e2e-pwned) \\ \\n \\\\ ; | & < > * ? ! #"
-            << QByteArray("\"quoted\" 'single' $HOME ${PATH} `id` $(touch /tmp/kvoll-e2e-pwned) \\ \\n \\\\ ; | & < > * ? ! #\n");
+        << "\"quoted\" 'single' $HOME ${PATH} `id` $(touch /tmp/kvoll-e2e-pwned) \\ \\n \\\\ ; | & "
+           "< > * ? ! #"
+        << QByteArray("\"quoted\" 'single' $HOME ${PATH} `id` $(touch /tmp/kvoll-e2e-pwned) \\ \\n "
+                      "\\\\ ; | & < > * ? ! #\n");
     QTest::newRow("leading dash") << "-n -e" << QByteArray("-n -e\n");
 }
 
@@ -190,7 +194,8 @@ void TestKvollEndToEnd::deliversUpToTheLimitWhole()
     send(m_receiver->address(), QString(1597, letter));
     QCOMPARE(m_boxes->boxes.size(), 1);
     QCOMPARE(m_boxes->boxes.first().text,
-             QStringLiteral("The message is too long to be delivered in one piece. Shorten it and send again."));
+        QStringLiteral(
+            "The message is too long to be delivered in one piece. Shorten it and send again."));
     QCOMPARE(m_receiver->messages().size(), 1);
 }
 
@@ -201,7 +206,8 @@ void TestKvollEndToEnd::refusedAddressIsANetworkError()
     QCOMPARE(m_boxes->boxes.size(), 1);
     QCOMPARE(m_boxes->boxes.first().title, QStringLiteral("Error"));
     QCOMPARE(m_boxes->boxes.first().text,
-             QStringLiteral("Sending failed. Make sure the network is working and that you entered the correct address."));
+        QStringLiteral("Sending failed. Make sure the network is working and that you entered the "
+                       "correct address."));
     QCOMPARE(m_window->txtMessage->toPlainText(), QStringLiteral("Hello"));
     QCOMPARE(m_window->cboAddress->currentText(), QStringLiteral("127.0.0.3"));
     QCOMPARE(comboItems(m_window->cboAddress), QStringList({"PC01"}));
@@ -216,7 +222,8 @@ void TestKvollEndToEnd::droppedMessageIsAFailure()
     send(m_dropper->address(), QStringLiteral("Hello"));
     QCOMPARE(m_boxes->boxes.size(), 1);
     QCOMPARE(m_boxes->boxes.first().text,
-             QStringLiteral("Sending failed. Make sure the network is working and that you entered the correct address."));
+        QStringLiteral("Sending failed. Make sure the network is working and that you entered the "
+                       "correct address."));
     QVERIFY(m_dropper->messages().isEmpty());
     QCOMPARE(m_window->txtMessage->toPlainText(), QStringLiteral("Hello"));
     QCOMPARE(comboItems(m_window->cboAddress), QStringList({"PC01"}));
@@ -245,6 +252,17 @@ void TestKvollEndToEnd::addressLikeAnOptionIsAnAddress()
     QVERIFY(printed.open(QIODevice::ReadOnly));
     const QByteArray text = printed.readAll();
     QVERIFY2(text.contains("Connection to -N failed"), text.constData());
+}
+
+void TestKvollEndToEnd::controlCharactersArriveAsTyped()
+{
+    const ControlCharacters text = everyControlCharacter();
+    send(m_receiver->address(), text.typed);
+    QCOMPARE(m_boxes->boxes.size(), 1);
+    QCOMPARE(m_boxes->boxes.first().text, QStringLiteral("Message sent!"));
+    const auto messages = m_receiver->messages();
+    QCOMPARE(messages.size(), 1);
+    QCOMPARE(messages.first().text, text.sent);
 }
 
 int main(int argc, char **argv)

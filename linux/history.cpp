@@ -4,12 +4,13 @@
 
 #include "fileio/fileio.h"
 
+#include <cerrno>
 #include <cwchar>
 #include <cwctype>
 #include <string>
 #include <string_view>
 
-#include <unistd.h>
+#include <sys/stat.h>
 
 namespace kvoll::history {
 
@@ -78,32 +79,54 @@ qsizetype indexOf(const QStringList &entries, const QString &address)
 
 LoadResult load(const QByteArray &path)
 {
-    if (::euidaccess(path.constData(), F_OK) != 0)
-        return {LoadStatus::Missing, {}};
+    // lstat, not access(): a link whose target cannot be reached is there
+    // all the same, and must not be replaced as if it were missing.
+    struct stat st;
+    if (::lstat(path.constData(), &st) != 0) {
+        if (errno == ENOENT || errno == ENOTDIR)
+            return {};
+        return {LoadStatus::Unusable, {}, Problem::System, errno};
+    }
 
-    const auto bytes = fileio::readWhole(path.toStdString());
-    if (!bytes)
-        return {LoadStatus::Unusable, {}};
+    auto file = fileio::readFile(path.toStdString(), static_cast<std::size_t>(maxFileSize));
+    switch (file.failure) {
+    case fileio::ReadFailure::None:
+        break;
+    case fileio::ReadFailure::System:
+        // A dangling link: the save creates its target.
+        if (S_ISLNK(st.st_mode) && file.errorNumber == ENOENT)
+            return {};
+        return {LoadStatus::Unusable, {}, Problem::System, file.errorNumber};
+    case fileio::ReadFailure::NotAFile:
+        return {LoadStatus::Unusable, {}, Problem::NotAFile, 0};
+    case fileio::ReadFailure::TooLarge:
+        return {LoadStatus::Unusable, {}, Problem::TooLarge, 0};
+    }
 
-    QByteArray data = QByteArray::fromStdString(*bytes);
+    QByteArray data = QByteArray::fromStdString(file.bytes);
     const qsizetype nul = data.indexOf('\0');
     if (nul >= 0)
         data.truncate(nul);
     const auto text = fromLocale(data);
     if (!text)
-        return {LoadStatus::Unusable, {}};
-    return {LoadStatus::Loaded, parse(*text)};
+        return {LoadStatus::Unusable, {}, Problem::NotText, 0};
+    if (nul >= 0)
+        return {LoadStatus::Unusable, parse(*text), Problem::HoldsNul, 0};
+    return {LoadStatus::Loaded, parse(*text), Problem::None, 0};
 }
 
-bool save(const QByteArray &path, const QStringList &entries)
+SaveResult save(const QByteArray &path, const QStringList &entries)
 {
     if (entries.isEmpty())
-        return true;
+        return {};
     const auto bytes = toLocale(serialize(entries));
     if (!bytes)
-        return false;
-    return fileio::replaceAtomically(
-        path.toStdString(), std::string_view(bytes->constData(), bytes->size()));
+        return {Problem::NotText, 0};
+    int error = 0;
+    if (!fileio::replaceAtomically(
+            path.toStdString(), std::string_view(bytes->constData(), bytes->size()), &error))
+        return {Problem::System, error};
+    return {};
 }
 
 } // namespace kvoll::history

@@ -24,23 +24,56 @@ QString serialize(const QStringList &entries);
 qsizetype indexOf(const QStringList &entries, const QString &address);
 
 enum class LoadStatus {
-    Missing,  // nothing at the path: the first save creates the file
+    // Nothing at the path, or a link to nothing: the first save creates it.
+    Missing,
     Loaded,
-    Unusable, // there but unreadable or not in the locale's encoding
+    // There, but not loaded whole: it must never be written over.
+    Unusable,
 };
+
+// Why a file could not be loaded whole, or could not be saved.
+enum class Problem {
+    None,
+    // The system refused; the error is the errno.
+    System,
+    // A folder, FIFO, device ...: never opened.
+    NotAFile,
+    // Larger than maxFileSize: never read.
+    TooLarge,
+    // Bytes that are not valid in the locale's encoding; on saving, an
+    // address that the encoding cannot hold.
+    NotText,
+    // A NUL byte: the entries before it are loaded.
+    HoldsNul,
+};
+
+// Files beyond this size are not loaded.
+inline constexpr qsizetype maxFileSize = qsizetype(64) * 1024 * 1024;
 
 struct LoadResult
 {
     LoadStatus status = LoadStatus::Missing;
     QStringList entries;
+    Problem problem = Problem::None;
+    int error = 0;
 };
 
-// Reads the whole file; whatever follows a NUL byte is ignored.
+// Reads the whole file.  Something at the path (lstat) that is not a
+// readable regular file of valid text without NUL bytes is Unusable; its
+// entries are those before a NUL, or none.
 LoadResult load(const QByteArray &path);
 
+struct SaveResult
+{
+    Problem problem = Problem::None;
+    int error = 0;
+
+    bool ok() const { return problem == Problem::None; }
+};
+
 // Writes the entries to a temporary file beside path and renames it over path,
-// so a failed save leaves the previous file whole.  An empty list writes
-// nothing.  Returns false when the file could not be written.
-bool save(const QByteArray &path, const QStringList &entries);
+// so a failed save leaves the previous file whole; a link is written through
+// to its target, which is created when missing.  An empty list writes nothing.
+SaveResult save(const QByteArray &path, const QStringList &entries);
 
 } // namespace kvoll::history

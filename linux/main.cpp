@@ -1,5 +1,6 @@
 #include "application.h"
 #include "mainwindow.h"
+#include "termination.h"
 
 #include <clocale>
 
@@ -11,6 +12,8 @@ int main(int argc, char **argv)
     KvollApplication app(argc, argv);
     TfrmMain form;
     frmMain = &form;
+    // Owned by the window.
+    new TerminationCloser(&form);
     form.show();
     app.exec();
     return 0;

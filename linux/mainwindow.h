@@ -30,9 +30,15 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
-    // Set when a history file exists but could not be read: saving over it
-    // would lose the addresses it holds.
+    // Shows the warning that waits to be shown, once.
+    void showPendingWarning();
+
+    // Set when a history file exists but could not be loaded whole: saving
+    // over it would lose the addresses it holds.
     bool m_keepHistoryFile = false;
+    // Whether there was a history file to keep when a save fails.
+    bool m_hadHistoryFile = false;
+    QString m_pendingWarning;
 };
 
 // The history file's path, formed from HOME when the window is created.

@@ -6,6 +6,12 @@ build_packages=(cmake make g++ qt6-base-dev fonts-liberation2)
 # Packages that the tests need besides: GoogleTest, and a real Samba receiver
 # in a network namespace of the tests' own.
 test_packages=(libgtest-dev googletest samba smbclient iproute2)
+# The fuzz targets: Debian's clang with libFuzzer and the sanitizers.
+fuzz_packages=(clang libclang-rt-14-dev)
+# Building the .deb, validating it and seeing its programs' windows.
+package_packages=(dpkg-dev file desktop-file-utils appstream xvfb xauth x11-utils xdotool)
+# The format check of every C++ file.
+format_packages=(clang-format)
 
 ensure_packages() {
     local missing=()

@@ -1,9 +1,6 @@
 // Loading and saving the address book, the options and the message.
 #include "crierfixture.h"
 
-#include <sys/stat.h>
-#include <unistd.h>
-
 namespace {
 
 using Items = std::vector<std::u16string>;
@@ -200,37 +197,6 @@ TEST_F(CrierTest, SaveCreatesTheFolder)
     EXPECT_TRUE(toolkit.boxes.empty());
     EXPECT_TRUE(std::filesystem::is_regular_file(settingsPath()));
     EXPECT_TRUE(std::filesystem::is_regular_file(messagePath()));
-}
-
-TEST_F(CrierTest, FailedSaveIsReportedAndKeepsFiles)
-{
-    writeSettings("[List]\n0=OLD\n");
-    // The message file's place is taken by a folder: it cannot be written.
-    std::filesystem::create_directory(messagePath());
-    start();
-    fillBook({u"NEW"});
-    cmdSave().click();
-    ASSERT_EQ(toolkit.boxes.size(), 1u);
-    EXPECT_EQ(toolkit.boxes[0].title, u"Error");
-    EXPECT_EQ(toolkit.boxes[0].text, u"The settings could not be saved.");
-    EXPECT_EQ(toolkit.boxes[0].icon, forms::BoxIcon::Exclamation);
-    EXPECT_TRUE(std::filesystem::is_directory(messagePath()));
-}
-
-TEST_F(CrierTest, SaveIntoUnwritableFolderIsReported)
-{
-    if (::geteuid() == 0)
-        GTEST_SKIP() << "root writes into any folder";
-    writeSettings("[List]\n0=OLD\n");
-    const std::string before = settingsText();
-    ::chmod(settingsPath().parent_path().c_str(), 0555);
-    start();
-    fillBook({u"NEW"});
-    cmdSave().click();
-    ::chmod(settingsPath().parent_path().c_str(), 0755);
-    ASSERT_EQ(toolkit.boxes.size(), 1u);
-    EXPECT_EQ(toolkit.boxes[0].text, u"The settings could not be saved.");
-    EXPECT_EQ(settingsText(), before);
 }
 
 } // namespace

@@ -1,7 +1,9 @@
 #include "fileio.h"
 
 #include <cerrno>
-#include <cstdlib>
+#include <climits>
+#include <optional>
+#include <vector>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -11,38 +13,132 @@ namespace fileio {
 
 namespace {
 
+// As many links as the kernel follows before it gives up with ELOOP.
+constexpr int maxLinkHops = 40;
+
+class Descriptor
+{
+public:
+    explicit Descriptor(int fd) : m_fd(fd) { }
+    Descriptor(const Descriptor &) = delete;
+    Descriptor &operator=(const Descriptor &) = delete;
+    ~Descriptor()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    int get() const { return m_fd; }
+    // Closes now; false when closing reports an error (a delayed write error).
+    bool close()
+    {
+        const int fd = m_fd;
+        m_fd = -1;
+        return ::close(fd) == 0;
+    }
+
+private:
+    int m_fd;
+};
+
 bool writeAll(int fd, std::string_view bytes)
 {
     while (!bytes.empty()) {
         const ssize_t n = ::write(fd, bytes.data(), bytes.size());
         if (n < 0 && errno == EINTR)
             continue;
-        if (n <= 0)
+        if (n < 0)
             return false;
+        if (n == 0) {
+            errno = EIO;
+            return false;
+        }
         bytes.remove_prefix(static_cast<std::size_t>(n));
     }
     return true;
 }
 
-// Saving through a symbolic link writes its target, as writing in place would.
-std::string resolvedTarget(const std::string &path)
+std::string folderOf(const std::string &path)
+{
+    const std::size_t slash = path.rfind('/');
+    if (slash == std::string::npos)
+        return {};
+    return path.substr(0, slash + 1);
+}
+
+std::optional<std::string> linkText(const std::string &path)
+{
+    std::vector<char> buffer(256);
+    for (;;) {
+        const ssize_t n = ::readlink(path.c_str(), buffer.data(), buffer.size());
+        if (n < 0)
+            return std::nullopt;
+        if (static_cast<std::size_t>(n) < buffer.size())
+            return std::string(buffer.data(), static_cast<std::size_t>(n));
+        buffer.resize(buffer.size() * 2);
+    }
+}
+
+// The file that writing through path writes: path itself, or the end of its
+// chain of symbolic links, also when that end does not exist yet.  Replacing
+// the link itself would cut it from the file it points at.
+std::optional<std::string> resolvedTarget(std::string path)
+{
+    for (int hop = 0; hop < maxLinkHops; ++hop) {
+        struct stat st;
+        if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode))
+            return path;
+        const auto link = linkText(path);
+        if (!link)
+            return std::nullopt;
+        path = (!link->empty() && link->front() == '/') ? *link : folderOf(path) + *link;
+    }
+    errno = ELOOP;
+    return std::nullopt;
+}
+
+// Whether the file at target, if any, may be replaced by a new regular file.
+bool replaceable(const std::string &target)
 {
     struct stat st;
-    if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode))
-        return path;
-    char *real = ::realpath(path.c_str(), nullptr);
-    if (!real)
-        return path;
-    std::string target(real);
-    std::free(real);
-    return target;
+    if (::stat(target.c_str(), &st) != 0)
+        return errno == ENOENT;
+    if (S_ISDIR(st.st_mode)) {
+        errno = EISDIR;
+        return false;
+    }
+    if (!S_ISREG(st.st_mode)) {
+        errno = EINVAL;
+        return false;
+    }
+    // Writing in place would fail here; renaming over it must not succeed
+    // in its stead.
+    return ::euidaccess(target.c_str(), W_OK) == 0;
+}
+
+bool fail(int *error)
+{
+    if (error)
+        *error = errno;
+    return false;
+}
+
+FileContent failure(ReadFailure kind, int errorNumber = 0)
+{
+    FileContent content;
+    content.failure = kind;
+    content.errorNumber = errorNumber;
+    return content;
 }
 
 } // namespace
 
-bool replaceAtomically(const std::string &path, std::string_view bytes)
+bool replaceAtomically(const std::string &path, std::string_view bytes, int *error)
 {
-    const std::string target = resolvedTarget(path);
+    const auto resolved = resolvedTarget(path);
+    if (!resolved || !replaceable(*resolved))
+        return fail(error);
+    const std::string &target = *resolved;
+
     std::string temporary;
     int fd = -1;
     for (int attempt = 0; fd < 0 && attempt < 100; ++attempt) {
@@ -50,46 +146,74 @@ bool replaceAtomically(const std::string &path, std::string_view bytes)
         // 0666 less the umask, as for any new file of the user's.
         fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd < 0 && errno != EEXIST)
-            return false;
+            return fail(error);
     }
     if (fd < 0)
-        return false;
+        return fail(error);
+    Descriptor file(fd);
 
     // A file the user has made private stays private.
     struct stat st;
     if (::stat(target.c_str(), &st) == 0 && S_ISREG(st.st_mode))
-        ::fchmod(fd, st.st_mode & 07777);
+        ::fchmod(file.get(), st.st_mode & 07777);
 
-    bool ok = writeAll(fd, bytes) && ::fsync(fd) == 0;
-    ok = ::close(fd) == 0 && ok;
-    ok = ok && ::rename(temporary.c_str(), target.c_str()) == 0;
-    if (!ok)
-        ::unlink(temporary.c_str());
-    return ok;
+    const bool ok = writeAll(file.get(), bytes) && ::fsync(file.get()) == 0 && file.close()
+        && ::rename(temporary.c_str(), target.c_str()) == 0;
+    if (ok)
+        return true;
+    const int why = errno;
+    ::unlink(temporary.c_str());
+    errno = why;
+    return fail(error);
+}
+
+FileContent readFile(const std::string &path, std::size_t limit)
+{
+    // Looked at before it is opened: opening a FIFO waits for a writer, and
+    // opening a device may do anything.
+    struct stat st;
+    if (::stat(path.c_str(), &st) != 0)
+        return failure(ReadFailure::System, errno);
+    if (!S_ISREG(st.st_mode))
+        return failure(ReadFailure::NotAFile);
+    if (static_cast<std::size_t>(st.st_size) > limit)
+        return failure(ReadFailure::TooLarge);
+
+    // O_NONBLOCK: should a FIFO take the file's place after the look, the
+    // open still returns at once.
+    Descriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
+    if (file.get() < 0)
+        return failure(ReadFailure::System, errno);
+    if (::fstat(file.get(), &st) != 0)
+        return failure(ReadFailure::System, errno);
+    if (!S_ISREG(st.st_mode))
+        return failure(ReadFailure::NotAFile);
+
+    FileContent content;
+    content.bytes.reserve(static_cast<std::size_t>(st.st_size));
+    char buffer[65536];
+    for (;;) {
+        const ssize_t n = ::read(file.get(), buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            return failure(ReadFailure::System, errno);
+        if (n == 0)
+            break;
+        // The file may grow while it is read.
+        if (content.bytes.size() + static_cast<std::size_t>(n) > limit)
+            return failure(ReadFailure::TooLarge);
+        content.bytes.append(buffer, static_cast<std::size_t>(n));
+    }
+    return content;
 }
 
 std::optional<std::string> readWhole(const std::string &path)
 {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
+    FileContent content = readFile(path);
+    if (!content.ok())
         return std::nullopt;
-    std::string data;
-    char buffer[65536];
-    bool ok = true;
-    for (;;) {
-        const ssize_t n = ::read(fd, buffer, sizeof buffer);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0) {
-            ok = n == 0; // a directory fails here with EISDIR
-            break;
-        }
-        data.append(buffer, static_cast<std::size_t>(n));
-    }
-    ::close(fd);
-    if (!ok)
-        return std::nullopt;
-    return data;
+    return std::move(content.bytes);
 }
 
 } // namespace fileio

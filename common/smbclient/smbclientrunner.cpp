@@ -175,7 +175,8 @@ Result sendMessage(std::u16string_view address, std::u16string_view message, con
         if (n <= 0)
             break;
         result.diagnostics.append(buffer, static_cast<std::size_t>(n));
-        [[maybe_unused]] ssize_t ignored = ::write(STDERR_FILENO, buffer, static_cast<std::size_t>(n));
+        [[maybe_unused]] ssize_t ignored
+            = ::write(STDERR_FILENO, buffer, static_cast<std::size_t>(n));
     }
 
     int status = 0;

@@ -10,10 +10,10 @@
 namespace smbclient {
 
 enum class Outcome {
-    Delivered,       // smbclient ended with 0 and reported no refusal
-    CouldNotStart,   // no process could be started (not on PATH, not executable)
-    Failed,          // non-zero exit, a signal, or the receiver dropped the message
-    TooLong,         // longer than the protocol carries; nothing was started
+    Delivered, // smbclient ended with 0 and reported no refusal
+    CouldNotStart, // no process could be started (not on PATH, not executable)
+    Failed, // non-zero exit, a signal, or the receiver dropped the message
+    TooLong, // longer than the protocol carries; nothing was started
     Unrepresentable, // a character the wire set cannot hold, or U+0000;
                      // nothing was started
 };

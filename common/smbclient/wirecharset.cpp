@@ -203,7 +203,16 @@ std::optional<std::string> toWire(std::u16string_view text, const std::string &c
         return std::nullopt;
     const std::string_view units(
         reinterpret_cast<const char *>(text.data()), text.size() * sizeof(char16_t));
-    return convert<std::string>(charset.c_str(), nativeUtf16, units);
+    auto bytes = convert<std::string>(charset.c_str(), nativeUtf16, units);
+    // Some sets give a look-alike's bytes without calling it an
+    // approximation (CP932 sends "¬" as the full-width "￢"): only bytes that
+    // read back as the text arrive as typed.
+    if (bytes) {
+        const auto back = fromWire(*bytes, charset);
+        if (!back || *back != text)
+            return std::nullopt;
+    }
+    return bytes;
 }
 
 std::optional<std::u16string> fromWire(std::string_view bytes, const std::string &charset)

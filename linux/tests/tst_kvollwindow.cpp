@@ -1,12 +1,17 @@
 #include "application.h"
 #include "mainwindow.h"
+#include "termination.h"
 
-#include "qtfakesmbclient.h"
 #include "comboitems.h"
+#include "controlcharacters.h"
+#include "faults.h"
 #include "messageboxwatcher.h"
+#include "qtfakesmbclient.h"
 
 #include <QComboBox>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -15,18 +20,54 @@
 #include <QTest>
 
 #include <clocale>
+#include <csignal>
 #include <memory>
+#include <optional>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
 const QString networkError = QStringLiteral(
-        "Sending failed. Make sure the network is working and that you entered the correct address.");
+    "Sending failed. Make sure the network is working and that you entered the correct address.");
 const QString startError = QStringLiteral(
-        "Sending failed. Make sure smbclient is in your path, or make a symbolic link to it.");
+    "Sending failed. Make sure smbclient is in your path, or make a symbolic link to it.");
 const QString tooLongError = QStringLiteral(
-        "The message is too long to be delivered in one piece. Shorten it and send again.");
+    "The message is too long to be delivered in one piece. Shorten it and send again.");
 // The tests' smbclient configuration names no dos charset: CP850.
 const QString unixCharsetOption = QStringLiteral("--option=unix charset=CP850");
+const QString keptAfterLoad = QStringLiteral(
+    " It was left as it was, and the addresses you send to now will not be saved.");
+const QString keptAfterSave = QStringLiteral(
+    " The file there was left as it was, without the addresses sent to in this session.");
+const QString nothingSaved
+    = QStringLiteral(" The addresses sent to in this session were not saved.");
+
+const auto openToOthers
+    = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadOther | QFile::ExeOther;
+
+// What a path holds, for comparing before and after: a file's bytes, a
+// link's text and what it leads to, or the kind of thing.
+QString stateOf(const QString &path)
+{
+    struct stat st;
+    const QByteArray name = QFile::encodeName(path);
+    if (::lstat(name.constData(), &st) != 0)
+        return QStringLiteral("nothing");
+    if (S_ISLNK(st.st_mode))
+        return QStringLiteral("link to ") + QFileInfo(path).symLinkTarget();
+    if (S_ISDIR(st.st_mode))
+        return QStringLiteral("folder");
+    if (S_ISFIFO(st.st_mode))
+        return QStringLiteral("fifo");
+    if (st.st_size > 1024 * 1024)
+        return QStringLiteral("file of %1 bytes").arg(st.st_size);
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return QStringLiteral("unreadable file");
+    return QString::fromLatin1(file.readAll().toHex(' '));
+}
 
 } // namespace
 
@@ -59,7 +100,16 @@ private slots:
     void reportText();
     void closingSavesTheGrownHistory();
     void closingWithoutADeliveryCreatesNoFile();
-    void unreadableHistoryIsNotReplaced();
+    void historyThatCannotBeLoadedWholeIsKept_data();
+    void historyThatCannotBeLoadedWholeIsKept();
+    void loadWarningComesBeforeAnEarlyClose();
+    void danglingLinkIsWrittenThrough();
+    void failedSaveIsReported_data();
+    void failedSaveIsReported();
+    void hostileMessages_data();
+    void hostileMessages();
+    void terminationSignalClosesAndSaves_data();
+    void terminationSignalClosesAndSaves();
 
 private:
     TfrmMain *openWindow();
@@ -149,8 +199,7 @@ void TestKvollWindow::tabCyclesThroughTheThreeControls()
 {
     TfrmMain *w = openWindow();
     QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget *>(w->cboAddress));
-    const QList<QWidget *> expected {w->txtMessage, w->cmdSend, w->cboAddress,
-                                     w->txtMessage};
+    const QList<QWidget *> expected {w->txtMessage, w->cmdSend, w->cboAddress, w->txtMessage};
     for (QWidget *next : expected) {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         QTRY_COMPARE(QApplication::focusWidget(), next);
@@ -197,15 +246,21 @@ void TestKvollWindow::outcomes_data()
 
     const int info = QMessageBox::Information;
     const int critical = QMessageBox::Critical;
-    QTest::newRow("delivered") << "exit 0" << "PC03" << info << "Information" << "Message sent!" << true;
-    QTest::newRow("address like an option") << "exit 0" << "-N" << info << "Information"
+    QTest::newRow("delivered") << "exit 0"
+                               << "PC03" << info << "Information"
+                               << "Message sent!" << true;
+    QTest::newRow("address like an option") << "exit 0"
+                                            << "-N" << info << "Information"
                                             << "Message sent!" << true;
-    QTest::newRow("exit 1") << "exit 1" << "PC03" << critical << "Error" << networkError << false;
-    QTest::newRow("signal") << "signal" << "PC03" << critical << "Error" << networkError << false;
+    QTest::newRow("exit 1") << "exit 1"
+                            << "PC03" << critical << "Error" << networkError << false;
+    QTest::newRow("signal") << "signal"
+                            << "PC03" << critical << "Error" << networkError << false;
     QTest::newRow("dropped by the receiver")
-            << "dropped" << "PC03" << critical << "Error" << networkError << false;
-    QTest::newRow("no smbclient on PATH")
-            << "missing" << "PC03" << critical << "Error" << startError << false;
+        << "dropped"
+        << "PC03" << critical << "Error" << networkError << false;
+    QTest::newRow("no smbclient on PATH") << "missing"
+                                          << "PC03" << critical << "Error" << startError << false;
 }
 
 void TestKvollWindow::outcomes()
@@ -424,12 +479,18 @@ void TestKvollWindow::reportText_data()
 {
     QTest::addColumn<QString>("error");
     QTest::addColumn<QString>("shown");
-    QTest::newRow("letter") << "Codeset conversion failure" << "Codeset conversion failure.";
-    QTest::newRow("period") << "Done." << "Done.";
-    QTest::newRow("exclamation") << "Stop!" << "Stop!";
-    QTest::newRow("parenthesis") << "failed (disk)" << "failed (disk)";
-    QTest::newRow("digit") << "error 5" << "error 5.";
-    QTest::newRow("empty") << "" << "";
+    QTest::newRow("letter") << "Codeset conversion failure"
+                            << "Codeset conversion failure.";
+    QTest::newRow("period") << "Done."
+                            << "Done.";
+    QTest::newRow("exclamation") << "Stop!"
+                                 << "Stop!";
+    QTest::newRow("parenthesis") << "failed (disk)"
+                                 << "failed (disk)";
+    QTest::newRow("digit") << "error 5"
+                           << "error 5.";
+    QTest::newRow("empty") << ""
+                           << "";
 }
 
 void TestKvollWindow::reportText()
@@ -459,16 +520,271 @@ void TestKvollWindow::closingWithoutADeliveryCreatesNoFile()
     QVERIFY(!QFile::exists(m_home->filePath(".kvoll")));
 }
 
-void TestKvollWindow::unreadableHistoryIsNotReplaced()
+void TestKvollWindow::historyThatCannotBeLoadedWholeIsKept_data()
 {
-    const QByteArray old("PC01\n\xff\xfe broken\n");
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QStringList>("shown");
+    QTest::addColumn<QString>("warning");
+    QTest::addColumn<bool>("asOrdinaryUser");
+
+    const QString notAFile = QStringLiteral("is not an ordinary file.");
+    QTest::newRow("holds a NUL") << "nul" << QStringList({"a"})
+                                 << "holds a NUL byte; only the addresses before it are shown."
+                                 << false;
+    QTest::newRow("not the locale's encoding")
+        << "bad bytes" << QStringList() << "is not valid UTF-8 text." << false;
+    QTest::newRow("a FIFO") << "fifo" << QStringList() << notAFile << false;
+    QTest::newRow("a link to /dev/zero") << "dev zero" << QStringList() << notAFile << false;
+    QTest::newRow("a folder") << "folder" << QStringList() << notAFile << false;
+    QTest::newRow("larger than 64 MiB")
+        << "large" << QStringList() << "is larger than 64 MiB." << false;
+    QTest::newRow("unreadable") << "unreadable" << QStringList()
+                                << "could not be read: Permission denied." << true;
+    QTest::newRow("a link into a folder that cannot be searched")
+        << "private link" << QStringList() << "could not be read: Permission denied." << true;
+}
+
+void TestKvollWindow::historyThatCannotBeLoadedWholeIsKept()
+{
+    QFETCH(QString, kind);
+    QFETCH(QStringList, shown);
+    QFETCH(QString, warning);
+    QFETCH(bool, asOrdinaryUser);
+
+    // The home folder is open to the user, so that replacing the file would
+    // succeed.
+    QVERIFY(QFile::setPermissions(m_home->path(), openToOthers | QFile::WriteOther));
+    const QString file = m_home->filePath(".kvoll");
+    const QByteArray name = QFile::encodeName(file);
+    QString locked;
+    if (kind == "nul") {
+        writeHistory(QByteArray("a\n\0\nb\n", 6));
+    } else if (kind == "bad bytes") {
+        writeHistory("PC01\n\xff\xfe broken\n");
+    } else if (kind == "fifo") {
+        QCOMPARE(::mkfifo(name.constData(), 0666), 0);
+    } else if (kind == "dev zero") {
+        QVERIFY(QFile::link(QStringLiteral("/dev/zero"), file));
+    } else if (kind == "folder") {
+        QVERIFY(QDir().mkdir(file));
+    } else if (kind == "large") {
+        QFile big(file);
+        QVERIFY(big.open(QIODevice::WriteOnly));
+        QVERIFY(big.resize(qint64(64) * 1024 * 1024 + 1));
+    } else if (kind == "unreadable") {
+        writeHistory("PC01\n");
+        QVERIFY(QFile::setPermissions(file, QFile::WriteOwner));
+    } else if (kind == "private link") {
+        locked = m_home->filePath("private");
+        QVERIFY(QDir().mkdir(locked));
+        QFile target(locked + "/history");
+        QVERIFY(target.open(QIODevice::WriteOnly));
+        target.write("PC01\n");
+        target.close();
+        QVERIFY(QFile::setPermissions(locked, {}));
+        QVERIFY(QFile::link(locked + "/history", file));
+    }
+    const QString before = stateOf(file);
+
+    QStringList items;
+    const std::string cannotDrop = testsupport::runAs(asOrdinaryUser, [&] {
+        // The warning takes the focus: no waiting for the window to be active.
+        m_window = std::make_unique<TfrmMain>();
+        m_window->show();
+        QTRY_COMPARE(m_boxes->boxes.size(), 1);
+        items = comboItems(m_window->cboAddress);
+        // As a delivery adds it.
+        m_window->cboAddress->addItem(QStringLiteral("PC02"));
+        m_window->close();
+    });
+    if (!locked.isEmpty())
+        QVERIFY(QFile::setPermissions(locked, openToOthers));
+    if (!cannotDrop.empty())
+        QSKIP(cannotDrop.c_str());
+
+    // Told once, at the start; the close wrote nothing.
+    QCOMPARE(m_boxes->boxes.size(), 1);
+    QCOMPARE(items, shown);
+    const ShownBox box = m_boxes->boxes.first();
+    QCOMPARE(int(box.icon), int(QMessageBox::Warning));
+    QCOMPARE(box.title, QStringLiteral("Warning"));
+    QCOMPARE(box.text, "The address history " + file + ' ' + warning + keptAfterLoad);
+    QCOMPARE(box.buttonCount, 1);
+    QCOMPARE(stateOf(file), before);
+    if (kind == "private link") {
+        QFile target(locked + "/history");
+        QVERIFY(target.open(QIODevice::ReadOnly));
+        QCOMPARE(target.readAll(), QByteArray("PC01\n"));
+    }
+}
+
+void TestKvollWindow::loadWarningComesBeforeAnEarlyClose()
+{
+    const QByteArray old("PC01\n\0PC02\n", 11);
     writeHistory(old);
-    TfrmMain *w = openWindow();
-    QCOMPARE(w->cboAddress->count(), 0);
-    send(w, QStringLiteral("PC02"), QStringLiteral("Hi"));
-    QCOMPARE(comboItems(w->cboAddress), QStringList({"PC02"}));
-    QVERIFY(w->close());
+    // Closed before the event loop ran: the warning still comes, at the close.
+    m_window = std::make_unique<TfrmMain>();
+    m_window->show();
+    QVERIFY(m_window->close());
+    QCOMPARE(m_boxes->boxes.size(), 1);
+    QVERIFY(m_boxes->boxes.first().text.contains(QLatin1String("holds a NUL byte")));
+    QCoreApplication::processEvents();
+    QCOMPARE(m_boxes->boxes.size(), 1);
     QCOMPARE(historyBytes(), old);
+}
+
+void TestKvollWindow::danglingLinkIsWrittenThrough()
+{
+    QVERIFY(QDir().mkdir(m_home->filePath("dotfiles")));
+    QCOMPARE(::symlink("dotfiles/kvoll-history",
+                 QFile::encodeName(m_home->filePath(".kvoll")).constData()),
+        0);
+    TfrmMain *w = openWindow();
+    send(w, QStringLiteral("PC02"), QStringLiteral("Hi"));
+    QVERIFY(w->close());
+    QCOMPARE(m_boxes->boxes.size(), 1); // "Message sent!"
+    QVERIFY(QFileInfo(m_home->filePath(".kvoll")).isSymLink());
+    QCOMPARE(historyBytes(), QByteArray("PC02\n"));
+}
+
+void TestKvollWindow::failedSaveIsReported_data()
+{
+    QTest::addColumn<QString>("fault");
+    QTest::addColumn<QString>("why");
+    QTest::addColumn<bool>("hadFile");
+
+    QTest::newRow("disk full") << "disk full"
+                               << "No space left on device" << true;
+    QTest::newRow("folder not writable") << "folder not writable"
+                                         << "Permission denied" << true;
+    QTest::newRow("folder missing") << "folder missing"
+                                    << "No such file or directory" << false;
+    QTest::newRow("a folder at the path") << "folder at the path"
+                                          << "Is a directory" << false;
+    QTest::newRow("an address the locale cannot hold")
+        << "C locale"
+        << "ANSI_X3.4-1968 cannot hold one of the addresses" << true;
+}
+
+void TestKvollWindow::failedSaveIsReported()
+{
+    QFETCH(QString, fault);
+    QFETCH(QString, why);
+    QFETCH(bool, hadFile);
+
+    std::optional<testsupport::SmallDisk> disk;
+    if (fault == "disk full") {
+        disk.emplace(QFile::encodeName(m_home->path()).toStdString());
+        if (!disk->problem().empty())
+            QSKIP(disk->problem().c_str());
+    }
+    QString home = m_home->path();
+    if (fault == "folder missing") {
+        home = m_home->filePath("missing");
+        qputenv("HOME", QFile::encodeName(home));
+    }
+    const QString file = home + "/.kvoll";
+    if (hadFile)
+        writeHistory("PC01\n");
+    QVERIFY(QFile::setPermissions(m_home->path(), openToOthers));
+
+    TfrmMain *w = openWindow();
+    send(w, QStringLiteral("K\u00f6ln"), QStringLiteral("Hi"));
+    QCOMPARE(m_boxes->boxes.size(), 1);
+    QCOMPARE(m_boxes->boxes.first().text, QStringLiteral("Message sent!"));
+    m_boxes->boxes.clear();
+
+    bool asOrdinaryUser = false;
+    if (fault == "disk full") {
+        QVERIFY(disk->fill());
+    } else if (fault == "folder not writable") {
+        QVERIFY(QFile::setPermissions(
+            home, QFile::ReadOwner | QFile::ExeOwner | QFile::ReadOther | QFile::ExeOther));
+        asOrdinaryUser = true;
+    } else if (fault == "folder at the path") {
+        QVERIFY(QDir().mkdir(file));
+    } else if (fault == "C locale") {
+        QVERIFY(std::setlocale(LC_ALL, "C"));
+    }
+    const QString before = stateOf(file);
+
+    // The box comes while the window closes, before the program could end.
+    const std::string cannotDrop = testsupport::runAs(asOrdinaryUser, [w] { w->close(); });
+    QVERIFY(QFile::setPermissions(m_home->path(), openToOthers | QFile::WriteOwner));
+    if (!cannotDrop.empty())
+        QSKIP(cannotDrop.c_str());
+
+    QCOMPARE(m_boxes->boxes.size(), 1);
+    const ShownBox box = m_boxes->boxes.first();
+    QCOMPARE(int(box.icon), int(QMessageBox::Warning));
+    QCOMPARE(box.title, QStringLiteral("Warning"));
+    QCOMPARE(box.text,
+        "The address history could not be saved to " + file + ": " + why + '.'
+            + (hadFile ? keptAfterSave : nothingSaved));
+    QCOMPARE(stateOf(file), before);
+    if (hadFile)
+        QCOMPARE(historyBytes(), QByteArray("PC01\n"));
+    m_window.reset();
+    disk.reset();
+}
+
+void TestKvollWindow::hostileMessages_data()
+{
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<QString>("outcome");
+    QTest::addColumn<QByteArray>("input");
+
+    QString c1;
+    for (char16_t c = 0x80; c < 0xa0; ++c)
+        c1 += QChar(c);
+
+    // Lines of words: one unbroken line of a megabyte takes Qt minutes to lay out.
+    QString megabyte;
+    while (megabyte.size() < 1024 * 1024)
+        megabyte += QStringLiteral("The quick brown fox jumps over the lazy dog.\n");
+    QTest::newRow("1 MB") << megabyte << tooLongError << QByteArray();
+    const ControlCharacters c0 = everyControlCharacter();
+    QTest::newRow("every C0 control character")
+        << c0.typed << QStringLiteral("Message sent!") << c0.sent;
+    QTest::newRow("every C1 control character")
+        << c1 << "Codeset conversion failure." << QByteArray();
+}
+
+void TestKvollWindow::hostileMessages()
+{
+    QFETCH(QString, message);
+    QFETCH(QString, outcome);
+    QFETCH(QByteArray, input);
+
+    TfrmMain *w = openWindow();
+    send(w, QStringLiteral("PC01"), message);
+    QCOMPARE(m_boxes->boxes.size(), 1);
+    QCOMPARE(m_boxes->boxes.first().text, outcome);
+    QCOMPARE(m_smbclient->ran(), !input.isEmpty());
+    if (!input.isEmpty())
+        QCOMPARE(lastInput(*m_smbclient), input);
+}
+
+void TestKvollWindow::terminationSignalClosesAndSaves_data()
+{
+    QTest::addColumn<int>("signalNumber");
+    QTest::newRow("SIGTERM") << int(SIGTERM);
+    QTest::newRow("SIGHUP") << int(SIGHUP);
+}
+
+void TestKvollWindow::terminationSignalClosesAndSaves()
+{
+    QFETCH(int, signalNumber);
+    writeHistory("PC01\n");
+    TfrmMain *w = openWindow();
+    auto *closer = new TerminationCloser(w);
+    QVERIFY(closer->isActive());
+    send(w, QStringLiteral("PC09"), QStringLiteral("Hi"));
+    QCOMPARE(m_boxes->boxes.size(), 1);
+
+    QCOMPARE(::raise(signalNumber), 0);
+    QTRY_VERIFY(!w->isVisible());
+    QCOMPARE(historyBytes(), QByteArray("PC01\nPC09\n"));
 }
 
 int main(int argc, char **argv)

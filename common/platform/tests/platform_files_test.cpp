@@ -287,8 +287,7 @@ TEST_F(EightBitTest, TextFileReadsAsText)
 TEST(ProfileFileTest, ReadFromAMissingFolderGivesTheDefault)
 {
     TempFolder folder;
-    EXPECT_EQ(
-        ReadProfileValue(u"List", u"0", u"N", text(folder.path() / "none" / "ZK.INI")), u"N");
+    EXPECT_EQ(ReadProfileValue(u"List", u"0", u"N", text(folder.path() / "none" / "ZK.INI")), u"N");
 }
 
 TEST(ProfileFileTest, ReadFromAFolderGivesTheDefault)

@@ -178,15 +178,14 @@ void TestSmbclientRunner::classifiesTheEnd_data()
     QTest::newRow("exit 127") << 127 << 0 << QByteArray() << Outcome::Failed;
     QTest::newRow("signal") << 0 << SIGTERM << QByteArray() << Outcome::Failed;
     QTest::newRow("dropped by the receiver")
-            << 0 << 0 << QByteArray("cli_message returned NT_STATUS_ACCESS_DENIED")
-            << Outcome::Failed;
+        << 0 << 0 << QByteArray("cli_message returned NT_STATUS_ACCESS_DENIED") << Outcome::Failed;
     QTest::newRow("dropped, after other output")
-            << 0 << 0 << QByteArray("some warning\ncli_message returned NT_STATUS_INVALID_PARAMETER")
-            << Outcome::Failed;
-    QTest::newRow("harmless stderr") << 0 << 0 << QByteArray("lp_load_ex: changing to config backend")
-                                     << Outcome::Delivered;
+        << 0 << 0 << QByteArray("some warning\ncli_message returned NT_STATUS_INVALID_PARAMETER")
+        << Outcome::Failed;
+    QTest::newRow("harmless stderr")
+        << 0 << 0 << QByteArray("lp_load_ex: changing to config backend") << Outcome::Delivered;
     QTest::newRow("marker not at line start")
-            << 0 << 0 << QByteArray("note: cli_message returned NT_STATUS_X") << Outcome::Delivered;
+        << 0 << 0 << QByteArray("note: cli_message returned NT_STATUS_X") << Outcome::Delivered;
 }
 
 void TestSmbclientRunner::classifiesTheEnd()
@@ -218,7 +217,7 @@ void TestSmbclientRunner::cannotStartANonExecutable()
 {
     testsupport::FakeSmbclient fake;
     QFile::setPermissions(QString::fromStdString(fake.folder()) + QStringLiteral("/smbclient"),
-                          QFile::ReadOwner | QFile::WriteOwner);
+        QFile::ReadOwner | QFile::WriteOwner);
     // Even root cannot run a file without any execute bit.
     QCOMPARE(send("PC01", "Hi\n").outcome, Outcome::CouldNotStart);
     QVERIFY(!fake.ran());

@@ -70,6 +70,11 @@ void TestWireCharset::convertsOrRefuses_data()
     QTest::newRow("lower-case set name")
         << "é" << QByteArray("cp437") << true << QByteArray("\x82");
     QTest::newRow("ascii set") << "é" << QByteArray("ASCII") << false << QByteArray();
+    // CP932 has no "¬"; iconv sends the bytes of the full-width "￢" for it
+    // without calling that an approximation.
+    QTest::newRow("not sign in cp932") << "¬" << QByteArray("CP932") << false << QByteArray();
+    QTest::newRow("full-width not sign in cp932")
+        << "￢" << QByteArray("CP932") << true << QByteArray("\x81\xca");
     QTest::newRow("unknown set") << "a" << QByteArray("NO-SUCH-SET") << false << QByteArray();
 }
 

@@ -1,0 +1,181 @@
+// Whole files: what is read, what is refused before it is opened, and what a
+// replacement does to what is at the path.
+#include "fileio/fileio.h"
+
+#include "faults.h"
+#include "tempfolder.h"
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <fstream>
+#include <functional>
+#include <iterator>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+struct ReadCase
+{
+    const char *name;
+    std::function<void(const fs::path &)> make;
+    std::size_t limit;
+    fileio::ReadFailure failure;
+    int errorNumber;
+    std::string bytes;
+};
+
+void PrintTo(const ReadCase &c, std::ostream *out)
+{
+    *out << c.name;
+}
+
+void write(const fs::path &path, const std::string &bytes)
+{
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+using F = fileio::ReadFailure;
+const ReadCase readCases[] = {
+    {"File", [](const fs::path &p) { write(p, std::string("a\0b", 3)); }, 10, F::None, 0,
+        std::string("a\0b", 3)},
+    {"FileAtTheLimit", [](const fs::path &p) { write(p, "0123456789"); }, 10, F::None, 0,
+        "0123456789"},
+    {"FileOverTheLimit", [](const fs::path &p) { write(p, "0123456789!"); }, 10, F::TooLarge, 0,
+        ""},
+    {"Missing", [](const fs::path &) {}, 10, F::System, ENOENT, ""},
+    {"Folder", [](const fs::path &p) { fs::create_directory(p); }, 10, F::NotAFile, 0, ""},
+    // Opening it would wait for a writer for ever.
+    {"Fifo", [](const fs::path &p) { ::mkfifo(p.c_str(), 0600); }, 10, F::NotAFile, 0, ""},
+    // Reading it would never end.
+    {"LinkToDevZero", [](const fs::path &p) { fs::create_symlink("/dev/zero", p); },
+        fileio::maxFileSize, F::NotAFile, 0, ""},
+    {"LinkLoop", [](const fs::path &p) { fs::create_symlink(p, p); }, 10, F::System, ELOOP, ""},
+};
+
+class ReadTest : public testing::TestWithParam<ReadCase>
+{
+};
+
+TEST_P(ReadTest, ReadsRegularFilesOnly)
+{
+    TempFolder folder;
+    const fs::path path = folder.path() / "file";
+    GetParam().make(path);
+    const fileio::FileContent content = fileio::readFile(path.string(), GetParam().limit);
+    EXPECT_EQ(content.failure, GetParam().failure);
+    EXPECT_EQ(content.errorNumber, GetParam().errorNumber);
+    EXPECT_EQ(content.bytes, GetParam().bytes);
+}
+
+INSTANTIATE_TEST_SUITE_P(Paths, ReadTest, testing::ValuesIn(readCases),
+    [](const testing::TestParamInfo<ReadCase> &info) { return std::string(info.param.name); });
+
+struct ReplaceCase
+{
+    const char *name;
+    // Prepares the path; returns the file that must hold the new bytes, or
+    // an empty path when the replacement must fail.
+    std::function<fs::path(const fs::path &folder, const fs::path &path)> make;
+    int errorNumber;
+    bool asOrdinaryUser = false;
+};
+
+void PrintTo(const ReplaceCase &c, std::ostream *out)
+{
+    *out << c.name;
+}
+
+const ReplaceCase replaceCases[] = {
+    {"NewFile", [](const fs::path &, const fs::path &p) { return p; }, 0},
+    {"ExistingFile",
+        [](const fs::path &, const fs::path &p) {
+            write(p, "old");
+            return p;
+        },
+        0},
+    {"LinkToNothingCreatesTheTarget",
+        [](const fs::path &folder, const fs::path &p) {
+            fs::create_symlink("target", p);
+            return folder / "target";
+        },
+        0},
+    {"ChainOfLinks",
+        [](const fs::path &folder, const fs::path &p) {
+            fs::create_directory(folder / "sub");
+            fs::create_symlink("end", folder / "sub" / "middle");
+            fs::create_symlink("sub/middle", p);
+            return folder / "sub" / "end";
+        },
+        0},
+    {"LinkLoop",
+        [](const fs::path &, const fs::path &p) {
+            fs::create_symlink(p, p);
+            return fs::path();
+        },
+        ELOOP},
+    {"Folder",
+        [](const fs::path &, const fs::path &p) {
+            fs::create_directory(p);
+            return fs::path();
+        },
+        EISDIR},
+    {"Fifo",
+        [](const fs::path &, const fs::path &p) {
+            ::mkfifo(p.c_str(), 0600);
+            return fs::path();
+        },
+        EINVAL},
+    {"ReadOnlyFile",
+        [](const fs::path &folder, const fs::path &p) {
+            fs::permissions(folder, fs::perms::all);
+            write(p, "old");
+            fs::permissions(p, fs::perms::owner_read | fs::perms::others_read);
+            return fs::path();
+        },
+        EACCES, true},
+};
+
+class ReplaceTest : public testing::TestWithParam<ReplaceCase>
+{
+};
+
+TEST_P(ReplaceTest, WritesTheTargetOrNothing)
+{
+    TempFolder folder;
+    const fs::path path = folder.path() / "file";
+    const fs::path target = GetParam().make(folder.path(), path);
+    std::error_code ignored;
+    const auto before = fs::symlink_status(path, ignored).type();
+    const std::size_t entries
+        = std::distance(fs::directory_iterator(folder.path()), fs::directory_iterator());
+
+    int error = 0;
+    bool replaced = false;
+    const std::string cannotDrop = testsupport::runAs(GetParam().asOrdinaryUser,
+        [&] { replaced = fileio::replaceAtomically(path.string(), "new", &error); });
+    if (!cannotDrop.empty())
+        GTEST_SKIP() << cannotDrop;
+
+    EXPECT_EQ(replaced, !target.empty());
+    EXPECT_EQ(error, GetParam().errorNumber);
+    EXPECT_EQ(fs::symlink_status(path, ignored).type(),
+        before == fs::file_type::not_found ? fs::file_type::regular : before);
+    if (!target.empty()) {
+        std::ifstream in(target, std::ios::binary);
+        EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "new");
+    } else {
+        // Nothing left behind.
+        EXPECT_EQ(std::distance(fs::directory_iterator(folder.path()), fs::directory_iterator()),
+            static_cast<std::ptrdiff_t>(entries));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Paths, ReplaceTest, testing::ValuesIn(replaceCases),
+    [](const testing::TestParamInfo<ReplaceCase> &info) { return std::string(info.param.name); });
+
+} // namespace
