@@ -300,4 +300,11 @@ TEST(CrierExe, VersionRecord)
         }));
 }
 
+TEST(CrierExe, TellsWindowsItScalesWithTheDpi)
+{
+    const std::string manifest = win32testing::resourceBytes(
+        win32testing::besideThisTest(L"Crier.exe"), QUILLON_RT_MANIFEST, QUILLON_MANIFEST);
+    EXPECT_NE(manifest.find(">true</dpiAware>"), std::string::npos) << manifest;
+}
+
 } // namespace

@@ -9,4 +9,9 @@
 /* The 16 x 16 icon of Crier's file picker. */
 #define QUILLON_IDI_FILEPICKER 2
 
+/* The programs' manifest: the one Windows reads when it starts a program
+ * (CREATEPROCESS_MANIFEST_RESOURCE_ID, type RT_MANIFEST). */
+#define QUILLON_MANIFEST 1
+#define QUILLON_RT_MANIFEST 24
+
 #endif

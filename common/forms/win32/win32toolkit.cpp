@@ -484,13 +484,14 @@ Toolkit::Toolkit(int dpi) : m_dpi(dpi > 0 ? dpi : systemDpi())
     ::InitCommonControlsEx(&controls);
     registerWindowClass();
 
-    // The size of the system's dialog font, at this toolkit's DPI, in the
-    // face that the tables were laid out for: MS Sans Serif, the dialog font
-    // of the Windows of the Messenger service (Microsoft Sans Serif on later
-    // ones).  Wine's dialog font, Tahoma, is wider and would wrap labels.
+    // The dialog font that the tables were laid out for: MS Sans Serif 8 pt,
+    // that of the Windows of the Messenger service (Microsoft Sans Serif on
+    // later ones), at this toolkit's DPI.  Wine's dialog font, Tahoma, is
+    // wider and would wrap labels.
     LOGFONTW font = {};
     ::GetObjectW(::GetStockObject(DEFAULT_GUI_FONT), sizeof font, &font);
-    font.lfHeight = MulDiv(font.lfHeight, m_dpi, systemDpi());
+    font.lfHeight = -MulDiv(8, m_dpi, 72);
+    font.lfWidth = 0;
     wcscpy_s(font.lfFaceName, L"MS Sans Serif");
     m_font = ::CreateFontIndirectW(&font);
 }

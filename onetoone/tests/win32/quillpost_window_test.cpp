@@ -204,4 +204,11 @@ TEST(QuillpostExe, VersionRecord)
         }));
 }
 
+TEST(QuillpostExe, TellsWindowsItScalesWithTheDpi)
+{
+    const std::string manifest = win32testing::resourceBytes(
+        win32testing::besideThisTest(L"Quillpost.exe"), QUILLON_RT_MANIFEST, QUILLON_MANIFEST);
+    EXPECT_NE(manifest.find(">true</dpiAware>"), std::string::npos) << manifest;
+}
+
 } // namespace

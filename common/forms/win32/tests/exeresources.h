@@ -67,6 +67,23 @@ inline std::vector<IconImage> iconGroup(const std::filesystem::path &program, in
     return images;
 }
 
+// The bytes of a resource of the program; empty when there is none.
+inline std::string resourceBytes(const std::filesystem::path &program, int type, int id)
+{
+    std::string bytes;
+    const HMODULE module = ::LoadLibraryExW(
+        program.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+    if (!module)
+        return bytes;
+    if (const HRSRC found = ::FindResourceW(module, MAKEINTRESOURCEW(id), MAKEINTRESOURCEW(type))) {
+        const auto *data = static_cast<const char *>(::LockResource(::LoadResource(module, found)));
+        if (data)
+            bytes.assign(data, ::SizeofResource(module, found));
+    }
+    ::FreeLibrary(module);
+    return bytes;
+}
+
 // The language of the version record's strings and its values by name.
 struct VersionRecord
 {

@@ -175,13 +175,10 @@ TEST(Win32Scaling, GeometryFollowsTheDpi)
     EXPECT_EQ(at.right - at.left, 120);
     // 150 + 25 at 96 dpi ends at 262.5: the edges are rounded.
     EXPECT_EQ(at.bottom, 263);
-    LOGFONTW scaled = {}, system = {};
+    // 8 points at 144 dpi.
+    LOGFONTW scaled = {};
     ::GetObjectW(toolkit.font(), sizeof scaled, &scaled);
-    ::GetObjectW(::GetStockObject(DEFAULT_GUI_FONT), sizeof system, &system);
-    const HDC screen = ::GetDC(nullptr);
-    const int dpi = ::GetDeviceCaps(screen, LOGPIXELSY);
-    ::ReleaseDC(nullptr, screen);
-    EXPECT_EQ(scaled.lfHeight, MulDiv(system.lfHeight, 144, dpi));
+    EXPECT_EQ(scaled.lfHeight, -16);
 }
 
 TEST_F(Win32Forms, TabOrderFollowsTabIndex)
