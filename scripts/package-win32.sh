@@ -1,10 +1,10 @@
-#!/bin/sh
+#!/usr/bin/env bash
 # Builds Quillpost.exe and Crier.exe for 64-bit Windows with MinGW-w64 (each
 # one static, stripped .exe with nothing beside it) and packs them with a
 # short README.txt into a .zip.  Run from anywhere:
 #   scripts/package-win32.sh [OUTPUT.zip]     (default dist/Quillon-win32.zip)
 # QUILLON_PACKAGE_BUILD_DIR overrides the build folder (build-win32-release).
-set -eu
+set -euo pipefail
 
 cd "$(dirname "$0")/.."
 root=$(pwd)
@@ -12,20 +12,8 @@ build=${QUILLON_PACKAGE_BUILD_DIR:-build-win32-release}
 output=${1:-dist/Quillon-win32.zip}
 case $output in /*) ;; *) output=$root/$output ;; esac
 
-packages="g++-mingw-w64-x86-64-posix cmake"
-missing=
-for package in $packages; do
-    if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed'; then
-        missing="$missing $package"
-    fi
-done
-if [ -n "$missing" ]; then
-    sudo=
-    [ "$(id -u)" -eq 0 ] || sudo=sudo
-    $sudo apt-get update
-    # shellcheck disable=SC2086
-    $sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends $missing
-fi
+source scripts/deps.sh
+ensure_packages g++-mingw-w64-x86-64-posix cmake
 
 cmake -S . -B "$build" -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake \
     -DCMAKE_BUILD_TYPE=MinSizeRel -DBUILD_TESTING=OFF

@@ -12,6 +12,7 @@
 #include <commctrl.h>
 
 #include <filesystem>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -139,25 +140,8 @@ TEST_F(Win32Forms, CheckBoxIsNotAutomatic)
 
 TEST_F(Win32Forms, TooltipsFromTable)
 {
-    const HWND tooltips = ::FindWindowExW(nullptr, nullptr, TOOLTIPS_CLASSW, nullptr);
-    std::vector<std::pair<std::wstring, std::wstring>> found;
-    for (HWND tip = nullptr; (tip = ::FindWindowExW(nullptr, tip, TOOLTIPS_CLASSW, nullptr));) {
-        if (::GetWindow(tip, GW_OWNER) != window)
-            continue;
-        const int count = int(::SendMessageW(tip, TTM_GETTOOLCOUNT, 0, 0));
-        for (int i = 0; i < count; ++i) {
-            wchar_t buffer[80] = {};
-            TTTOOLINFOW tool = {};
-            tool.cbSize = TTTOOLINFOW_V2_SIZE;
-            tool.lpszText = buffer;
-            ::SendMessageW(tip, TTM_ENUMTOOLSW, WPARAM(i), reinterpret_cast<LPARAM>(&tool));
-            found.emplace_back(text(reinterpret_cast<HWND>(tool.uId)), buffer);
-        }
-    }
-    ASSERT_TRUE(tooltips);
-    EXPECT_EQ(found,
-        (std::vector<std::pair<std::wstring, std::wstring>> {
-            {L"start", L"Type a name."}, {L"&Go", L"Go now."}}));
+    EXPECT_EQ(tooltipsOf(window),
+        (std::map<std::wstring, std::wstring> {{L"start", L"Type a name."}, {L"&Go", L"Go now."}}));
 }
 
 TEST(Win32Scaling, GeometryFollowsTheDpi)
