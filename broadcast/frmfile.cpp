@@ -18,8 +18,8 @@ FrmFile::FrmFile(forms::Toolkit &toolkit, forms::System &system, forms::TextBox 
     cmdOK.onClick = [this] { cmdOK_Click(); };
     m_view->onClose = [this] {
         // Moved out first: unloading destroys this picker, m_unload with it.
-        const auto unload = std::move(m_unload);
-        unload();
+        const auto unloadNow = std::move(m_unload);
+        unloadNow();
     };
 }
 

@@ -79,7 +79,7 @@ if [ ! -f "$build/CMakeCache.txt" ] && command -v ninja >/dev/null 2>&1; then
     generator="-G Ninja"
 fi
 # shellcheck disable=SC2086
-cmake -S . -B "$build" $generator -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake
+cmake -S . -B "$build" $generator -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake -DQUILLON_WERROR=ON
 
 step "building"
 cmake --build "$build" --parallel
