@@ -2,9 +2,11 @@
 
 #include <cctype>
 #include <cmath>
+#include <clocale>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <string_view>
 
 namespace crier {
 
@@ -30,47 +32,73 @@ std::optional<double> readCount(const std::u16string &text)
         return std::nullopt;
     const std::size_t end = ascii.find_last_not_of(" \t") + 1;
     std::string_view number(ascii.data() + begin, end - begin);
-    // from_chars takes no "+"; a sign of either kind is the number's own.
     bool negative = false;
     if (!number.empty() && (number.front() == '+' || number.front() == '-')) {
         negative = number.front() == '-';
         number.remove_prefix(1);
     }
     // Digits with at most one point, and at least one digit: no exponent,
-    // no hexadecimal, no "inf".  (std::from_chars for double would do the
-    // same and add its 200 KB of tables to the Windows program.)
+    // no hexadecimal, no "inf".  Read here rather than by strtod: Qt sets the
+    // user's locale at start, whose decimal point may be a comma.
+    // All digits make one whole number, divided once by the power of ten
+    // of the decimals: "1.15" is 115 / 100, the double nearest to 1.15.
+    double digitsValue = 0;
+    double divisor = 1;
     int digits = 0;
-    int points = 0;
+    bool point = false;
     for (const char c : number) {
-        if (std::isdigit(static_cast<unsigned char>(c)))
+        if (c == '.' && !point) {
+            point = true;
+        } else if (std::isdigit(static_cast<unsigned char>(c))) {
             ++digits;
-        else if (c == '.')
-            ++points;
-        else
+            digitsValue = digitsValue * 10 + (c - '0');
+            if (point)
+                divisor *= 10;
+        } else {
             return std::nullopt;
+        }
     }
-    if (digits == 0 || points > 1)
-        return std::nullopt;
-    // The programs never change the C locale: the point is ".".
-    const std::string checked(number);
-    const double value = std::strtod(checked.c_str(), nullptr);
-    if (!std::isfinite(value))
+    const double value = digitsValue / divisor;
+    if (digits == 0 || !std::isfinite(value))
         return std::nullopt;
     return negative ? -value : value;
 }
 
+namespace {
+
+// The text as written in the C locale: the user's locale, which Qt sets at
+// start, may write the decimal point as a comma.
+std::u16string withPoint(const char *text)
+{
+    const std::string_view point = std::localeconv()->decimal_point;
+    const std::string_view written(text);
+    std::u16string shown;
+    for (std::size_t at = 0; at < written.size();) {
+        if (!point.empty() && written.substr(at).starts_with(point)) {
+            shown.push_back(u'.');
+            at += point.size();
+        } else {
+            shown.push_back(static_cast<char16_t>(written[at++]));
+        }
+    }
+    return shown;
+}
+
+} // namespace
+
 std::u16string countText(double count)
 {
     // The fewest decimals that read back as the same number, without an
-    // exponent; a number that needs one more than that gets it.
+    // exponent; a number that needs one more than that gets it.  Written and
+    // read back in the same locale, so the comparison holds in any.
     char buffer[512] = {};
     for (int decimals = 0; decimals <= 17; ++decimals) {
         std::snprintf(buffer, sizeof buffer, "%.*f", decimals, count);
         if (std::strtod(buffer, nullptr) == count)
-            return std::u16string(buffer, buffer + std::char_traits<char>::length(buffer));
+            return withPoint(buffer);
     }
     std::snprintf(buffer, sizeof buffer, "%.17g", count);
-    return std::u16string(buffer, buffer + std::char_traits<char>::length(buffer));
+    return withPoint(buffer);
 }
 
 } // namespace crier

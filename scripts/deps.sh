@@ -5,7 +5,7 @@
 build_packages=(cmake make g++ qt6-base-dev fonts-liberation2)
 # Packages that the tests need besides: GoogleTest, and a real Samba receiver
 # in a network namespace of the tests' own.
-test_packages=(libgtest-dev googletest samba smbclient iproute2)
+test_packages=(libgtest-dev googletest samba smbclient iproute2 locales)
 # The fuzz targets: Debian's clang with libFuzzer and the sanitizers.
 fuzz_packages=(clang libclang-rt-14-dev)
 # Building the .deb, validating it and seeing its programs' windows.

@@ -2,7 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include "tempfolder.h"
+
+#include <clocale>
+#include <cstdlib>
 #include <optional>
+#include <string>
 
 namespace {
 
@@ -62,6 +67,34 @@ INSTANTIATE_TEST_SUITE_P(Texts, ReadCountTest,
         CountCase {"Letters", u"ten", std::nullopt}, CountCase {"Trailing", u"5x", std::nullopt},
         CountCase {"TwoSigns", u"--5", std::nullopt}, CountCase {"Infinity", u"inf", std::nullopt},
         CountCase {"Comma", u"2,5", std::nullopt}, CountCase {"Wide", u"\uff15", std::nullopt}));
+
+TEST(CountText, FractionsCountDownEvenly)
+{
+    EXPECT_EQ(crier::countText(*crier::readCount(u"2.5") - 1), u"1.5");
+    EXPECT_EQ(crier::countText(*crier::readCount(u"3.3") - 1), u"2.3");
+}
+
+// Qt sets the user's locale at start; a comma as decimal point must change
+// neither what the count box reads nor what it shows.
+TEST(CountText, CommaLocale)
+{
+    TempFolder locales;
+    const std::string made = (locales.path() / "de_DE.UTF-8").string();
+    const std::string command = "localedef -i de_DE -f UTF-8 '" + made + "' >/dev/null 2>&1";
+    if (std::system(command.c_str()) != 0)
+        GTEST_SKIP() << "no de_DE locale source here (Debian package locales)";
+    ::setenv("LOCPATH", locales.path().c_str(), 1);
+    const std::string previous = std::setlocale(LC_NUMERIC, nullptr);
+    if (!std::setlocale(LC_NUMERIC, "de_DE.UTF-8"))
+        GTEST_SKIP() << "the locale could not be set";
+    ASSERT_EQ(std::string(std::localeconv()->decimal_point), ",");
+    const auto count = crier::readCount(u"2.5");
+    const std::u16string shown = crier::countText(1.5);
+    std::setlocale(LC_NUMERIC, previous.c_str());
+    ::unsetenv("LOCPATH");
+    EXPECT_EQ(count, 2.5);
+    EXPECT_EQ(shown, u"1.5");
+}
 
 TEST(CountText, ShortestForm)
 {
