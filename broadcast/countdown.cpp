@@ -1,8 +1,8 @@
 #include "countdown.h"
 
 #include <cctype>
-#include <cmath>
 #include <clocale>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
