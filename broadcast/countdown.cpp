@@ -1,5 +1,6 @@
 #include "countdown.h"
 
+#include <algorithm>
 #include <cctype>
 #include <clocale>
 #include <cmath>
@@ -86,19 +87,38 @@ std::u16string withPoint(const char *text)
 
 } // namespace
 
-std::u16string countText(double count)
+std::u16string countText(double count, int maxDecimals)
 {
     // The fewest decimals that read back as the same number, without an
-    // exponent; a number that needs one more than that gets it.  Written and
-    // read back in the same locale, so the comparison holds in any.
+    // exponent.  Written and read back in the same locale, so the comparison
+    // holds in any.
+    maxDecimals = std::clamp(maxDecimals, 0, 17);
     char buffer[512] = {};
-    for (int decimals = 0; decimals <= 17; ++decimals) {
+    for (int decimals = 0; decimals <= maxDecimals; ++decimals) {
         std::snprintf(buffer, sizeof buffer, "%.*f", decimals, count);
         if (std::strtod(buffer, nullptr) == count)
             return withPoint(buffer);
     }
-    std::snprintf(buffer, sizeof buffer, "%.17g", count);
-    return withPoint(buffer);
+    // Rounded to the decimals allowed, without the zeros that end it.
+    std::u16string shown = withPoint(buffer);
+    if (shown.find(u'.') != std::u16string::npos) {
+        while (shown.back() == u'0')
+            shown.pop_back();
+        if (shown.back() == u'.')
+            shown.pop_back();
+    }
+    return shown;
+}
+
+int decimalsOf(const std::u16string &text)
+{
+    const std::size_t point = text.find(u'.');
+    if (point == std::u16string::npos)
+        return 0;
+    int decimals = 0;
+    for (std::size_t at = point + 1; at < text.size() && text[at] >= u'0' && text[at] <= u'9'; ++at)
+        ++decimals;
+    return decimals;
 }
 
 } // namespace crier

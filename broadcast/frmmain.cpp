@@ -248,7 +248,7 @@ void FrmMain::tmrCount_Timer()
         m_system.startProgram(txtFile.text());
         m_toolkit.endProcess();
     }
-    txtCount.setText(countText(*count - 1));
+    txtCount.setText(countText(*count - 1, decimalsOf(txtCount.text())));
 }
 
 // ---- file picker -----------------------------------------------------------

@@ -99,6 +99,13 @@ TEST_F(CountdownTest, PastedFractionCountsDown)
     EXPECT_EQ(tickToEnd(), (Items {u"1.5", u"0.5"}));
 }
 
+TEST_F(CountdownTest, PastedFractionKeepsItsDecimals)
+{
+    arm(u"60");
+    txtCount().setText(u"3.3");
+    EXPECT_EQ(tickToEnd(), (Items {u"2.3", u"1.3", u"0.3"}));
+}
+
 TEST_F(CountdownTest, EmptyProgramEndsAllTheSame)
 {
     txtFile().setText(u"");

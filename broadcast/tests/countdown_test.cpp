@@ -68,10 +68,16 @@ INSTANTIATE_TEST_SUITE_P(Texts, ReadCountTest,
         CountCase {"TwoSigns", u"--5", std::nullopt}, CountCase {"Infinity", u"inf", std::nullopt},
         CountCase {"Comma", u"2,5", std::nullopt}, CountCase {"Wide", u"\uff15", std::nullopt}));
 
-TEST(CountText, FractionsCountDownEvenly)
+TEST(CountText, FractionsKeepTheirDecimals)
 {
-    EXPECT_EQ(crier::countText(*crier::readCount(u"2.5") - 1), u"1.5");
-    EXPECT_EQ(crier::countText(*crier::readCount(u"3.3") - 1), u"2.3");
+    // 2.3 - 1 is 1.2999999999999998 in binary floating point.
+    EXPECT_EQ(crier::countText(*crier::readCount(u"2.3") - 1, crier::decimalsOf(u"2.3")), u"1.3");
+    EXPECT_EQ(crier::countText(*crier::readCount(u"2.5") - 1, 1), u"1.5");
+    EXPECT_EQ(crier::countText(*crier::readCount(u"2.50") - 1, 2), u"1.5");
+    EXPECT_EQ(crier::countText(59, 0), u"59");
+    EXPECT_EQ(crier::decimalsOf(u" 12 "), 0);
+    EXPECT_EQ(crier::decimalsOf(u"1.25"), 2);
+    EXPECT_EQ(crier::decimalsOf(u"7."), 0);
 }
 
 // Qt sets the user's locale at start; a comma as decimal point must change
