@@ -3,6 +3,7 @@
 // the test's own, so that its settings files land there.
 #include "fakenetapi.h"
 #include "programdriver.h"
+#include "readwhole.h"
 #include "tempfolder.h"
 #include "win32toolkit.h"
 #include "windowtables.h"
@@ -12,8 +13,6 @@
 #include <windows.h>
 
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
@@ -30,12 +29,6 @@ fs::path besideThisTest(const wchar_t *name)
     wchar_t path[MAX_PATH] = {};
     ::GetModuleFileNameW(nullptr, path, MAX_PATH);
     return fs::path(path).parent_path() / name;
-}
-
-std::string readFile(const fs::path &path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
 std::wstring profileValue(const fs::path &file, const wchar_t *section, const wchar_t *key)
@@ -147,7 +140,7 @@ TEST_F(CrierExe, SaveWritesBesideTheProgramAndTheNextStartLoads)
     const fs::path settings = folder.path() / "ZK.INI";
     const fs::path message = folder.path() / "Message.txt";
     ASSERT_TRUE(
-        program->waitUntil([&] { return readFile(message) == "Back at two.\r\nThe desk"; }));
+        program->waitUntil([&] { return readWhole(message) == "Back at two.\r\nThe desk"; }));
     EXPECT_EQ(profileValue(settings, L"List", L"0"), L"OFFICE-PC");
     EXPECT_EQ(profileValue(settings, L"List", L"1"), L"10.0.0.1-10.0.0.3");
     EXPECT_EQ(profileValue(settings, L"List", L"2"), L"(none)");
@@ -186,7 +179,7 @@ TEST_F(CrierExe, CountdownOfOneStartsTheProgramAndEnds)
     ASSERT_TRUE(code) << "Crier did not end";
     EXPECT_EQ(*code, 0u);
     ASSERT_TRUE(waitForFile(record)) << "the program did not start";
-    const std::string got = readFile(record);
+    const std::string got = readWhole(record);
     const std::string narrow(commandLine.begin(), commandLine.end());
     EXPECT_NE(got.find("line=" + narrow + "\n"), std::string::npos) << got;
     EXPECT_NE(got.find("show=1\n"), std::string::npos) << got;

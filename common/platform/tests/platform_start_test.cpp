@@ -3,13 +3,14 @@
 // splits it into words the way a shell would.
 #include "platform.h"
 #include "probe.h"
+#include "readwhole.h"
 #include "tempfolder.h"
 
 #include <gtest/gtest.h>
 
 #include <chrono>
 #include <filesystem>
-#include <fstream>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -28,7 +29,7 @@ struct Record
 Record readRecord(const fs::path &file)
 {
     Record record;
-    std::ifstream in(file, std::ios::binary);
+    std::istringstream in(readWhole(file));
     for (std::string line; std::getline(in, line);) {
         if (line.rfind("line=", 0) == 0)
             record.line = line.substr(5);
