@@ -1,8 +1,10 @@
 # Sourced by the scripts here: installs the Debian packages a step needs and
 # that the machine lacks (with sudo when not root).
 
-# Packages that build the programs (and the font their windows are laid out for).
-build_packages=(cmake make g++ qt6-base-dev fonts-liberation2)
+# Packages that build the programs (and the font their windows are laid out
+# for); GLib splits Crier's program line as a shell would, found through
+# pkg-config.
+build_packages=(cmake make g++ pkgconf qt6-base-dev libglib2.0-dev fonts-liberation2)
 # Packages that the tests need besides: GoogleTest, a real Samba receiver in
 # a network namespace of the tests' own, and the locale sources that a test
 # builds a comma-decimal locale from.
