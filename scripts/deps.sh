@@ -11,8 +11,9 @@ build_packages=(cmake make g++ pkgconf qt6-base-dev libglib2.0-dev fonts-liberat
 test_packages=(libgtest-dev googletest samba smbclient iproute2 locales)
 # The fuzz targets: Debian's clang with libFuzzer and the sanitizers.
 fuzz_packages=(clang libclang-rt-14-dev)
-# Building the .deb, validating it and seeing its programs' windows.
-package_packages=(dpkg-dev file desktop-file-utils appstream xvfb xauth x11-utils xdotool)
+# Building the .deb, validating it (lintian among others) and seeing its
+# programs' windows.
+package_packages=(dpkg-dev file lintian desktop-file-utils appstream xvfb xauth x11-utils xdotool)
 # The format check of every C++ file.
 format_packages=(clang-format)
 
