@@ -2,6 +2,7 @@
 
 #include "application.h"
 #include "history.h"
+#include "messagememo.h"
 #include "messagetext.h"
 #include "send.h"
 
@@ -116,7 +117,7 @@ TfrmMain::TfrmMain(QWidget *parent)
     : QWidget(parent,
         Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
             | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
-      cboAddress(new QComboBox(this)), txtMessage(new QPlainTextEdit(this)),
+      cboAddress(new QComboBox(this)), txtMessage(new MessageMemo(this)),
       cmdSend(new QPushButton(QStringLiteral("&Send"), this)),
       lblAddress(new QLabel(QStringLiteral("Address:"), this)),
       lblMessage(new QLabel(QStringLiteral("Message:"), this))

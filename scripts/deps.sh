@@ -1,16 +1,19 @@
 # Sourced by the scripts here: installs the Debian packages a step needs and
 # that the machine lacks (with sudo when not root).
 
-# Packages that build the programs (and the font their windows are laid out for).
-build_packages=(cmake make g++ qt6-base-dev fonts-liberation2)
+# Packages that build the programs (and the font their windows are laid out
+# for); GLib splits Crier's program line as a shell would, found through
+# pkg-config.
+build_packages=(cmake make g++ pkgconf qt6-base-dev libglib2.0-dev fonts-liberation2)
 # Packages that the tests need besides: GoogleTest, a real Samba receiver in
 # a network namespace of the tests' own, and the locale sources that a test
 # builds a comma-decimal locale from.
 test_packages=(libgtest-dev googletest samba smbclient iproute2 locales)
 # The fuzz targets: Debian's clang with libFuzzer and the sanitizers.
 fuzz_packages=(clang libclang-rt-14-dev)
-# Building the .deb, validating it and seeing its programs' windows.
-package_packages=(dpkg-dev file desktop-file-utils appstream xvfb xauth x11-utils xdotool)
+# Building the .deb, validating it (lintian among others) and seeing its
+# programs' windows.
+package_packages=(dpkg-dev file lintian desktop-file-utils appstream xvfb xauth x11-utils xdotool)
 # The format check of every C++ file.
 format_packages=(clang-format)
 

@@ -18,6 +18,17 @@ QString messageFromEditor(const QString &rawText, const QString &lineBreak)
     return message;
 }
 
+QString fittingPart(const QString &text, qsizetype held, qsizetype replaced, qsizetype limit)
+{
+    const qsizetype room = qMax<qsizetype>(0, limit - (held - replaced));
+    if (text.size() <= room)
+        return text;
+    qsizetype cut = room;
+    if (cut > 0 && text.at(cut - 1).isHighSurrogate() && text.at(cut).isLowSurrogate())
+        --cut;
+    return text.left(cut);
+}
+
 QString nativeLineBreak()
 {
 #ifdef Q_OS_WIN

@@ -4,7 +4,8 @@
 // This header uses only the C++ standard library so that the Win32
 // implementation builds with MinGW-w64 alone.  Text is UTF-16 on both sides;
 // the windows convert their QStrings at this boundary.  No procedure here
-// throws or shows anything: every failure becomes an ordinary result.
+// throws or shows anything: every failure becomes an ordinary result (only
+// StartProgram also logs why a program did not start).
 //
 // Files of text are 8-bit: in the ANSI code page on Windows, UTF-8 on POSIX.
 // On Windows a text that the ANSI code page cannot hold is not written at
@@ -82,7 +83,11 @@ bool EnsureFolder(const std::u16string &path);
 
 // Starts a command line without waiting for it, with a normal window that
 // gets the focus.  Windows: the command line goes to CreateProcess unchanged.
-// POSIX: it is split into words as a shell would split it, double quotes
-// grouping, but no shell runs it.  False when nothing started (an empty
-// command, a missing program, a file that is no program).
+// POSIX: it is split into words with the shell's quoting ('...', "...",
+// backslashes) and no expansion, and the first word is started without a
+// shell, in a session of its own, with stdin from /dev/null.  False when
+// nothing started: a line of blanks (quietly), or a line whose program is
+// missing or no program, or (POSIX) whose quotes do not close; that is said,
+// with the reason, on stderr and in the system log (POSIX: syslog; Windows:
+// the Application event log).
 bool StartProgram(const std::u16string &commandLine);

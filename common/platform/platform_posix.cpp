@@ -8,18 +8,21 @@
 #include "smbclient/smbclientrunner.h"
 
 #include <QByteArray>
-#include <QProcess>
 #include <QStandardPaths>
 #include <QString>
-#include <QStringList>
 
 #include <cerrno>
 #include <filesystem>
 #include <system_error>
 
 #include <dirent.h>
+#include <fcntl.h>
 #include <fnmatch.h>
+#include <glib.h>
+#include <signal.h>
+#include <spawn.h>
 #include <sys/stat.h>
+#include <syslog.h>
 #include <unistd.h>
 
 namespace {
@@ -196,11 +199,114 @@ bool EnsureFolder(const std::u16string &path)
     return std::filesystem::is_directory(folder, error);
 }
 
+namespace {
+
+// What a command line that did not start is reported with: on stderr and in
+// the system log, because the program ends right after (Crier's countdown)
+// and has no window left to say it in.
+void reportNotStarted(const std::string &commandLine, const char *reason)
+{
+    // LOG_PERROR gives stderr the very line that goes to the log.
+    ::openlog(nullptr, LOG_PID | LOG_PERROR, LOG_USER);
+    if (commandLine.empty())
+        ::syslog(LOG_ERR, "could not start a program: %s", reason);
+    else
+        ::syslog(LOG_ERR, "could not start \"%s\": %s", commandLine.c_str(), reason);
+    ::closelog();
+}
+
+const char *systemReason(int error)
+{
+    // English whatever the locale, like every other text of the programs.
+    const char *description = ::strerrordesc_np(error);
+    return description ? description : "unknown error";
+}
+
+// Starts the program without a shell and without waiting: in a session of
+// its own, so that it outlives the caller and no signal of the caller's
+// terminal reaches it, with stdin from /dev/null and default signal
+// handling.  0, or the errno value why nothing started; exec failures
+// (missing, not executable, not a program) come back here too.  Nobody
+// waits for the program: the caller ends right after, and init reaps it.
+int spawnDetached(char *const argv[])
+{
+    posix_spawn_file_actions_t actions;
+    if (int error = ::posix_spawn_file_actions_init(&actions))
+        return error;
+    posix_spawnattr_t attributes;
+    if (int error = ::posix_spawnattr_init(&attributes)) {
+        ::posix_spawn_file_actions_destroy(&actions);
+        return error;
+    }
+    sigset_t none;
+    sigset_t all;
+    ::sigemptyset(&none);
+    ::sigfillset(&all);
+    int error
+        = ::posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
+    if (!error)
+        error = ::posix_spawnattr_setflags(
+            &attributes, POSIX_SPAWN_SETSID | POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
+    if (!error)
+        error = ::posix_spawnattr_setsigmask(&attributes, &none);
+    if (!error)
+        error = ::posix_spawnattr_setsigdefault(&attributes, &all);
+    if (!error) {
+        pid_t child = 0;
+        error = ::posix_spawnp(&child, argv[0], &actions, &attributes, argv, environ);
+    }
+    ::posix_spawnattr_destroy(&attributes);
+    ::posix_spawn_file_actions_destroy(&actions);
+    return error;
+}
+
+bool onlyBlanks(const std::u16string &text)
+{
+    return text.find_first_not_of(u" \t\r\n") == std::u16string::npos;
+}
+
+} // namespace
+
 bool StartProgram(const std::u16string &commandLine)
 {
-    QStringList words = QProcess::splitCommand(QString::fromStdU16String(commandLine));
-    if (words.isEmpty())
+    // A line of blanks names no program: there is nothing to start, and
+    // nothing went wrong.
+    if (onlyBlanks(commandLine))
         return false;
-    const QString program = words.takeFirst();
-    return QProcess::startDetached(program, words);
+
+    glong size = 0;
+    gchar *bytes = ::g_utf16_to_utf8(reinterpret_cast<const gunichar2 *>(commandLine.data()),
+        static_cast<glong>(commandLine.size()), nullptr, &size, nullptr);
+    if (!bytes) {
+        reportNotStarted({}, "its command line is not valid text");
+        return false;
+    }
+    const std::string line(bytes, static_cast<std::size_t>(size));
+    ::g_free(bytes);
+    if (line.find('\0') != std::string::npos) {
+        // The C string that the splitter takes would end there.
+        reportNotStarted(line.substr(0, line.find('\0')), "its command line holds a NUL character");
+        return false;
+    }
+
+    // POSIX shell quoting ('...', "...", backslashes), and no expansion at
+    // all: no variables, no wildcards, no tilde.
+    gint argc = 0;
+    gchar **argv = nullptr;
+    GError *error = nullptr;
+    if (!::g_shell_parse_argv(line.c_str(), &argc, &argv, &error)) {
+        const bool quoting = error->code == G_SHELL_ERROR_BAD_QUOTING;
+        ::g_error_free(error);
+        reportNotStarted(line,
+            quoting ? "a quote is not closed, or the line ends in a backslash"
+                    : "it names no program");
+        return false;
+    }
+    const int failure = spawnDetached(argv);
+    ::g_strfreev(argv);
+    if (failure != 0) {
+        reportNotStarted(line, systemReason(failure));
+        return false;
+    }
+    return true;
 }

@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <cstdio>
 #include <cstring>
 #include <optional>
 #include <string>
@@ -356,20 +357,150 @@ bool EnsureFolder(const std::u16string &path)
     return isFolder(folder);
 }
 
+namespace {
+
+// advapi32 is bound on the first report, like netapi32 on the first send:
+// the programs import nothing beyond the system's core DLLs.
+struct EventLog
+{
+    using Register = HANDLE(WINAPI *)(LPCWSTR server, LPCWSTR source);
+    using Report = BOOL(WINAPI *)(HANDLE log, WORD type, WORD category, DWORD id, PSID user,
+        WORD count, DWORD dataSize, LPCWSTR *strings, LPVOID data);
+    using Deregister = BOOL(WINAPI *)(HANDLE log);
+    Register registerSource = nullptr;
+    Report report = nullptr;
+    Deregister deregisterSource = nullptr;
+};
+
+template<typename Function>
+Function entryPoint(HMODULE module, const char *name)
+{
+    // The detour through void (*)() keeps GCC's function-cast warning quiet.
+    return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(::GetProcAddress(module, name)));
+}
+
+const EventLog &eventLog()
+{
+    static const EventLog log = [] {
+        EventLog found;
+        if (HMODULE advapi = ::LoadLibraryW(L"advapi32.dll")) {
+            found.registerSource = entryPoint<EventLog::Register>(advapi, "RegisterEventSourceW");
+            found.report = entryPoint<EventLog::Report>(advapi, "ReportEventW");
+            found.deregisterSource
+                = entryPoint<EventLog::Deregister>(advapi, "DeregisterEventSource");
+        }
+        return found;
+    }();
+    return log;
+}
+
+// The running program's file name without folder and extension: the source
+// its events are logged under.
+std::wstring programName()
+{
+    wchar_t path[MAX_PATH];
+    const DWORD length = ::GetModuleFileNameW(nullptr, path, MAX_PATH);
+    std::wstring name(path, length < MAX_PATH ? length : 0);
+    name.erase(0, name.find_last_of(L"\\/") + 1);
+    const std::size_t dot = name.rfind(L'.');
+    if (dot != std::wstring::npos && dot > 0)
+        name.erase(dot);
+    return name.empty() ? std::wstring(L"Quillon") : name;
+}
+
+std::wstring systemReason(DWORD error)
+{
+    // English where the system has it, like every other text of the programs.
+    const DWORD flags = FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM
+        | FORMAT_MESSAGE_IGNORE_INSERTS;
+    wchar_t *text = nullptr;
+    DWORD length = 0;
+    for (const DWORD language : {DWORD(MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US)), DWORD(0)}) {
+        length = ::FormatMessageW(
+            flags, nullptr, error, language, reinterpret_cast<LPWSTR>(&text), 0, nullptr);
+        if (length != 0)
+            break;
+    }
+    std::wstring reason
+        = length != 0 ? std::wstring(text, length) : L"error " + std::to_wstring(error);
+    ::LocalFree(text);
+    // Inserts are left as they are ("%1 is not a valid Win32 application"):
+    // they name the program.
+    for (std::size_t at = reason.find(L'%'); at != std::wstring::npos && at + 1 < reason.size();
+         at = reason.find(L'%', at + 1)) {
+        if (reason[at + 1] >= L'1' && reason[at + 1] <= L'9')
+            reason.replace(at, 2, L"the program");
+    }
+    while (!reason.empty()
+        && (reason.back() == L'\n' || reason.back() == L'\r' || reason.back() == L' '))
+        reason.pop_back();
+    return reason;
+}
+
+// Says why a command line did not start, because the program ends right
+// after (Crier's countdown) with no window left to say it in: on stderr,
+// which a window program has only when started with it redirected, and in
+// the Application event log, which is where Windows keeps such news.  The
+// source is not registered (that takes an installer), so the Event Viewer
+// puts its "description cannot be found" note before the text.
+void reportNotStarted(const std::wstring &commandLine, const std::wstring &reason)
+{
+    const std::wstring text = L"could not start \"" + commandLine + L"\": " + reason;
+    const std::wstring name = programName();
+
+    const std::wstring line = name + L": " + text + L"\n";
+    const int size = ::WideCharToMultiByte(
+        CP_UTF8, 0, line.data(), static_cast<int>(line.size()), nullptr, 0, nullptr, nullptr);
+    if (size > 0) {
+        std::string bytes(static_cast<std::size_t>(size), '\0');
+        ::WideCharToMultiByte(CP_UTF8, 0, line.data(), static_cast<int>(line.size()), bytes.data(),
+            size, nullptr, nullptr);
+        std::fwrite(bytes.data(), 1, bytes.size(), stderr);
+        std::fflush(stderr);
+    }
+
+    const EventLog &log = eventLog();
+    if (!log.registerSource || !log.report || !log.deregisterSource)
+        return;
+    if (HANDLE source = log.registerSource(nullptr, name.c_str())) {
+        LPCWSTR strings[] = {text.c_str()};
+        log.report(source, EVENTLOG_ERROR_TYPE, 0, 0, nullptr, 1, 0, strings, nullptr);
+        log.deregisterSource(source);
+    }
+}
+
+bool onlyBlanks(const std::u16string &text)
+{
+    return text.find_first_not_of(u" \t\r\n") == std::u16string::npos;
+}
+
+} // namespace
+
 bool StartProgram(const std::u16string &commandLine)
 {
-    if (commandLine.empty() || holdsNul(commandLine))
+    // A line of blanks names no program: there is nothing to start, and
+    // nothing went wrong.
+    if (onlyBlanks(commandLine))
         return false;
+    const std::wstring line = toWide(commandLine);
+    if (holdsNul(commandLine)) {
+        reportNotStarted(
+            line.substr(0, line.find(L'\0')), L"its command line holds a NUL character");
+        return false;
+    }
     // CreateProcessW may write into the command line: it gets a copy.
-    std::wstring line = toWide(commandLine);
+    std::wstring writable = line;
     STARTUPINFOW startup {};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESHOWWINDOW;
     startup.wShowWindow = SW_SHOWNORMAL;
     PROCESS_INFORMATION process {};
-    if (!::CreateProcessW(
-            nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
+    if (!::CreateProcessW(nullptr, writable.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+            &startup, &process)) {
+        const DWORD error = ::GetLastError();
+        reportNotStarted(line, systemReason(error));
         return false;
+    }
     ::CloseHandle(process.hThread);
     ::CloseHandle(process.hProcess);
     return true;

@@ -1,5 +1,7 @@
 #include "application.h"
 #include "mainwindow.h"
+#include "messagememo.h"
+#include "messagetext.h"
 #include "termination.h"
 
 #include "comboitems.h"
@@ -8,16 +10,20 @@
 #include "messageboxwatcher.h"
 #include "qtfakesmbclient.h"
 
+#include <QClipboard>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTextDocument>
+#include <QToolTip>
 
 #include <clocale>
 #include <csignal>
@@ -108,6 +114,8 @@ private slots:
     void failedSaveIsReported();
     void hostileMessages_data();
     void hostileMessages();
+    void memoHoldsAtMostItsCapacity_data();
+    void memoHoldsAtMostItsCapacity();
     void terminationSignalClosesAndSaves_data();
     void terminationSignalClosesAndSaves();
 
@@ -763,6 +771,98 @@ void TestKvollWindow::hostileMessages()
     QCOMPARE(m_smbclient->ran(), !input.isEmpty());
     if (!input.isEmpty())
         QCOMPARE(lastInput(*m_smbclient), input);
+}
+
+// Where the cursor stands before the input: a position, the end, or
+// everything selected.
+enum Cursor { AtEnd = -1, AllSelected = -2 };
+
+void TestKvollWindow::memoHoldsAtMostItsCapacity_data()
+{
+    QTest::addColumn<QString>("before");
+    QTest::addColumn<int>("cursor");
+    QTest::addColumn<QString>("pasted");
+    QTest::addColumn<QString>("typed"); // "\n" stands for Enter
+    QTest::addColumn<QString>("after");
+    QTest::addColumn<QString>("notice");
+
+    const qsizetype cap = MessageMemo::Capacity;
+    const QString full(cap, u'a');
+    const QString cut = MessageMemo::cutNotice();
+    const QString none;
+    QTest::newRow("paste below the cap")
+        << "" << int(AtEnd) << QString(cap - 1, u'a') << "" << QString(cap - 1, u'a') << none;
+    QTest::newRow("paste at the cap") << "" << int(AtEnd) << full << "" << full << none;
+    QTest::newRow("paste above the cap")
+        << "" << int(AtEnd) << QString(cap + 1, u'a') << "" << full << cut;
+    // Minutes of layout without the cap.
+    QTest::newRow("paste of a 1 MB line")
+        << "" << int(AtEnd) << QString(1024 * 1024, u'a') << "" << full << cut;
+    QTest::newRow("paste into the middle")
+        << "hello world" << 5 << QString(cap, u'b') << ""
+        << QStringLiteral("hello") + QString(cap - 11, u'b') + QStringLiteral(" world") << cut;
+    QTest::newRow("paste over a selection")
+        << full << int(AllSelected) << QString(cap, u'b') << "" << QString(cap, u'b') << none;
+    QTest::newRow("paste that would split a pair")
+        << "" << int(AtEnd) << QString(cap - 1, u'a') + QStringLiteral("\U0001F600") << ""
+        << QString(cap - 1, u'a') << cut;
+    QTest::newRow("paste kept as it was") << "" << int(AtEnd) << QStringLiteral("x\u00a0y\tz\n\nw ")
+                                          << "" << QStringLiteral("x\u00a0y\tz\n\nw ") << none;
+    QTest::newRow("typing up to the cap") << QString(cap - 1, u'a') << int(AtEnd) << ""
+                                          << "b" << QString(cap - 1, u'a') + u'b' << none;
+    QTest::newRow("typing at the cap") << full << int(AtEnd) << ""
+                                       << "b" << full << MessageMemo::fullNotice();
+    QTest::newRow("Enter at the cap") << full << 3 << ""
+                                      << "\n"
+                                      << full << MessageMemo::fullNotice();
+    QTest::newRow("typing over a selection at the cap") << full << int(AllSelected) << ""
+                                                        << "b"
+                                                        << "b" << none;
+}
+
+void TestKvollWindow::memoHoldsAtMostItsCapacity()
+{
+    QFETCH(QString, before);
+    QFETCH(int, cursor);
+    QFETCH(QString, pasted);
+    QFETCH(QString, typed);
+    QFETCH(QString, after);
+    QFETCH(QString, notice);
+
+    QToolTip::hideText();
+    QTRY_VERIFY(!QToolTip::isVisible());
+    TfrmMain *w = openWindow();
+    QPlainTextEdit *memo = w->findChild<QPlainTextEdit *>(QStringLiteral("txtMessage"));
+    QVERIFY(memo);
+    memo->setPlainText(before);
+    QTextCursor position = memo->textCursor();
+    if (cursor == AllSelected)
+        position.select(QTextCursor::Document);
+    else
+        position.setPosition(cursor == AtEnd ? int(before.size()) : cursor);
+    memo->setTextCursor(position);
+    memo->setFocus();
+
+    if (!pasted.isEmpty()) {
+        QGuiApplication::clipboard()->setText(pasted);
+        QTest::keyClick(memo, Qt::Key_V, Qt::ControlModifier);
+    }
+    for (const QChar c : typed) {
+        if (c == u'\n')
+            QTest::keyClick(memo, Qt::Key_Return);
+        else
+            QTest::keyClicks(memo, QString(c));
+    }
+
+    // Exactly what the send reads.
+    QCOMPARE(
+        quillon::messageFromEditor(memo->document()->toRawText(), QStringLiteral("\n")), after);
+    if (notice.isEmpty()) {
+        QVERIFY(!QToolTip::isVisible());
+    } else {
+        QTRY_VERIFY(QToolTip::isVisible());
+        QCOMPARE(QToolTip::text(), notice);
+    }
 }
 
 void TestKvollWindow::terminationSignalClosesAndSaves_data()

@@ -13,6 +13,8 @@ class TestMessageText : public QObject
 private slots:
     void fromEditor_data();
     void fromEditor();
+    void fittingPart_data();
+    void fittingPart();
     void nativeLineBreak();
     void fromRealEditor();
 };
@@ -53,6 +55,39 @@ void TestMessageText::fromEditor()
     QFETCH(QString, lineBreak);
     QFETCH(QString, expected);
     QCOMPARE(messageFromEditor(raw, lineBreak), expected);
+}
+
+void TestMessageText::fittingPart_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("held");
+    QTest::addColumn<int>("replaced");
+    QTest::addColumn<QString>("expected");
+
+    // The limit is 10 throughout.
+    QTest::newRow("empty editor, fits") << "abcdefghij" << 0 << 0 << "abcdefghij";
+    QTest::newRow("empty editor, one too many") << "abcdefghijk" << 0 << 0 << "abcdefghij";
+    QTest::newRow("below the limit") << "abc" << 6 << 0 << "abc";
+    QTest::newRow("up to the limit") << "abcd" << 6 << 0 << "abcd";
+    QTest::newRow("beyond the limit") << "abcde" << 6 << 0 << "abcd";
+    QTest::newRow("full editor") << "a" << 10 << 0 << "";
+    QTest::newRow("replacing a selection") << "abcdefghij" << 10 << 10 << "abcdefghij";
+    QTest::newRow("replacing part of it") << "abcdef" << 10 << 3 << "abc";
+    QTest::newRow("surrogate pair kept whole")
+        << QStringLiteral("abc\U0001F600") << 6 << 0 << "abc";
+    QTest::newRow("surrogate pair that fits")
+        << QStringLiteral("ab\U0001F600") << 6 << 0 << QStringLiteral("ab\U0001F600");
+    QTest::newRow("pair alone, no room") << QStringLiteral("\U0001F600") << 9 << 0 << "";
+    QTest::newRow("held beyond the limit") << "abc" << 12 << 0 << "";
+}
+
+void TestMessageText::fittingPart()
+{
+    QFETCH(QString, text);
+    QFETCH(int, held);
+    QFETCH(int, replaced);
+    QFETCH(QString, expected);
+    QCOMPARE(quillon::fittingPart(text, held, replaced, 10), expected);
 }
 
 void TestMessageText::nativeLineBreak()

@@ -5,8 +5,14 @@
 //   line=<command line, empty on POSIX>
 //   show=<the show state it was given, "-" when none>
 //   arg=<one per argument after the program name>
+// and on POSIX:
+//   session=<"own" when it leads a session of its own, else "shared">
+//   stdin=<"/dev/null", or "other">
 #ifdef _WIN32
 #include <windows.h>
+#else
+#include <sys/stat.h>
+#include <unistd.h>
 #endif
 
 #include <cstdio>
@@ -52,6 +58,12 @@ int main(int argc, char **argv)
             out << "show=-\n";
 #else
         out << "line=\nshow=-\n";
+        out << "session=" << (::getsid(0) == ::getpid() ? "own" : "shared") << '\n';
+        struct stat input;
+        struct stat null;
+        const bool fromNull = ::fstat(STDIN_FILENO, &input) == 0 && ::stat("/dev/null", &null) == 0
+            && S_ISCHR(input.st_mode) && input.st_rdev == null.st_rdev;
+        out << "stdin=" << (fromNull ? "/dev/null" : "other") << '\n';
 #endif
         for (int i = 1; i < argc; ++i)
             out << "arg=" << argv[i] << '\n';

@@ -65,6 +65,28 @@ set_tests_properties(platform.unbound.EntryPointMissing platform.unbound.Library
     SKIP_REGULAR_EXPRESSION "\\[  SKIPPED \\]"
     TIMEOUT 60)
 
+# The event log through a stand-in advapi32.dll, in a folder of its own: the
+# other tests keep Wine's.
+set(quillon_eventlog_bin ${quillon_test_bin}/eventlog)
+add_library(fake_advapi32 MODULE win32/fake_advapi32.c win32/fake_advapi32.def)
+set_target_properties(fake_advapi32 PROPERTIES
+    PREFIX ""
+    OUTPUT_NAME advapi32
+    LIBRARY_OUTPUT_DIRECTORY ${quillon_eventlog_bin})
+add_executable(platform_eventlog_test win32/eventlog_report_test.cpp)
+target_link_libraries(platform_eventlog_test PRIVATE quillon_platform GTest::gtest_main)
+set_target_properties(platform_eventlog_test PROPERTIES
+    RUNTIME_OUTPUT_DIRECTORY ${quillon_eventlog_bin})
+add_dependencies(platform_eventlog_test fake_advapi32)
+gtest_add_tests(TARGET platform_eventlog_test
+    SOURCES win32/eventlog_report_test.cpp
+    TEST_PREFIX "platform."
+    TEST_LIST quillon_eventlog_tests)
+set_tests_properties(${quillon_eventlog_tests} PROPERTIES
+    ENVIRONMENT "WINEDLLOVERRIDES=advapi32=n\\;winedbg.exe=d"
+    SKIP_REGULAR_EXPRESSION "\\[  SKIPPED \\]"
+    TIMEOUT 60)
+
 # netapi32 is bound at the first send; an import of it would make the
 # programs fail to start where it is missing.
 add_test(NAME platform.win32.NoNetapi32Import
