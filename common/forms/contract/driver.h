@@ -96,6 +96,8 @@ public:
     virtual bool menuBackground(forms::View &view, const char *name) = 0;
     // A multi-line box with a vertical scroll bar when needed.
     virtual bool scrollBars(forms::View &view, const char *name) = 0;
+    // A caption fits on one line of the control, in its font.
+    virtual bool captionFits(forms::View &view, const char *name) = 0;
 
     // The message boxes shown since the driver was made, in order; each
     // was answered with OK.

@@ -141,6 +141,8 @@ public:
         return rowOf(view, name).flags & forms::ScrollBars;
     }
 
+    bool captionFits(forms::View &, const char *) override { return true; }
+
     std::vector<Box> boxes() override
     {
         std::vector<Box> shown;

@@ -8,6 +8,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -205,6 +206,14 @@ public:
     {
         return widget<QPlainTextEdit>(view, name).verticalScrollBarPolicy()
             == Qt::ScrollBarAsNeeded;
+    }
+
+    bool captionFits(forms::View &view, const char *name) override
+    {
+        QWidget &control = widget(view, name);
+        const QString caption = QString::fromStdU16String(text(view, name)).remove(u'&');
+        return QFontMetrics(control.font()).horizontalAdvance(caption)
+            <= control.contentsRect().width();
     }
 
     std::vector<Box> boxes() override

@@ -237,6 +237,23 @@ public:
         return style(control(view, name)) & WS_VSCROLL;
     }
 
+    bool captionFits(forms::View &view, const char *name) override
+    {
+        const HWND target = control(view, name);
+        std::wstring caption = win32testing::text(target);
+        std::erase(caption, L'&');
+        const HDC dc = ::GetDC(target);
+        const HGDIOBJ previous
+            = ::SelectObject(dc, reinterpret_cast<HFONT>(::SendMessageW(target, WM_GETFONT, 0, 0)));
+        SIZE size = {};
+        ::GetTextExtentPoint32W(dc, caption.c_str(), int(caption.size()), &size);
+        ::SelectObject(dc, previous);
+        ::ReleaseDC(target, dc);
+        RECT client;
+        ::GetClientRect(target, &client);
+        return size.cx <= client.right;
+    }
+
     std::vector<Box> boxes() override
     {
         std::vector<Box> shown;
