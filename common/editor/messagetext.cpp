@@ -18,13 +18,4 @@ QString messageFromEditor(const QString &rawText, const QString &lineBreak)
     return message;
 }
 
-QString nativeLineBreak()
-{
-#ifdef Q_OS_WIN
-    return QStringLiteral("\r\n");
-#else
-    return QStringLiteral("\n");
-#endif
-}
-
 } // namespace quillon

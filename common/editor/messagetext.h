@@ -9,8 +9,4 @@ namespace quillon {
 // separators become lineBreak, every other character stays as typed.
 QString messageFromEditor(const QString &rawText, const QString &lineBreak);
 
-// The line break of the platform's own multi-line text boxes: CR LF on
-// Windows, LF elsewhere.
-QString nativeLineBreak();
-
 } // namespace quillon

@@ -13,7 +13,6 @@ class TestMessageText : public QObject
 private slots:
     void fromEditor_data();
     void fromEditor();
-    void nativeLineBreak();
     void fromRealEditor();
 };
 
@@ -53,15 +52,6 @@ void TestMessageText::fromEditor()
     QFETCH(QString, lineBreak);
     QFETCH(QString, expected);
     QCOMPARE(messageFromEditor(raw, lineBreak), expected);
-}
-
-void TestMessageText::nativeLineBreak()
-{
-#ifdef Q_OS_WIN
-    QCOMPARE(quillon::nativeLineBreak(), QStringLiteral("\r\n"));
-#else
-    QCOMPARE(quillon::nativeLineBreak(), QStringLiteral("\n"));
-#endif
 }
 
 void TestMessageText::fromRealEditor()
