@@ -638,8 +638,8 @@ TEST_F(FileLists, StartAtTheCurrentFolderAndLeaveIt)
 
 TEST_F(FileLists, TheFolderListOpensFoldersAndRefusesMissingOnes)
 {
-    fs::create_directories(folder.path() / "sub" / "inner");
-    fs::create_directories(folder.path() / "Another");
+    fs::create_directories(folder.path() / "Sub" / "inner");
+    fs::create_directories(folder.path() / "another");
     fs::create_directories(folder.path() / ".hidden");
     build(picker);
     auto &folders = get<FolderList>("dirFile");
@@ -652,25 +652,25 @@ TEST_F(FileLists, TheFolderListOpensFoldersAndRefusesMissingOnes)
     const auto trimmed = [](Text row) { return row.erase(0, row.find_first_not_of(u' ')); };
     EXPECT_EQ(rows.front(), native(folder.path().root_path()));
     EXPECT_EQ(trimmed(rows[rows.size() - 3]), native(folder.path().filename()));
-    EXPECT_EQ(trimmed(rows[rows.size() - 2]), u"Another");
-    EXPECT_EQ(trimmed(rows[rows.size() - 1]), u"sub");
+    EXPECT_EQ(trimmed(rows[rows.size() - 2]), u"another");
+    EXPECT_EQ(trimmed(rows[rows.size() - 1]), u"Sub");
 
     int changes = 0;
     folders.onChange = [&] { ++changes; };
     driver->doubleClick(*view, "dirFile", int(rows.size()) - 1);
     EXPECT_EQ(changes, 1);
-    EXPECT_EQ(folders.path(), native(folder.path() / "sub"));
+    EXPECT_EQ(folders.path(), native(folder.path() / "Sub"));
 
     const auto error = folders.setPath(native(folder.path() / "missing"));
     ASSERT_TRUE(error);
     EXPECT_FALSE(error->empty());
     EXPECT_NE(error->back(), u'.');
-    EXPECT_EQ(folders.path(), native(folder.path() / "sub"));
+    EXPECT_EQ(folders.path(), native(folder.path() / "Sub"));
 }
 
 TEST_F(FileLists, TheFileListShowsOrdinaryFilesSortedIgnoringCase)
 {
-    for (const char *name : {"b.txt", "A.exe", "c.sh", ".hidden"})
+    for (const char *name : {"B.txt", "a.exe", "C.sh", ".hidden"})
         folder.writeFile(name);
     fs::create_directory(folder.path() / "folder");
     // Where the system has links: one that leads nowhere is no file.
@@ -680,16 +680,16 @@ TEST_F(FileLists, TheFileListShowsOrdinaryFilesSortedIgnoringCase)
     auto &files = get<FileList>("filFile");
     files.setPath(native(folder.path()));
     EXPECT_EQ(files.path(), native(folder.path()));
-    EXPECT_EQ(driver->rows(*view, "filFile"), (Rows {u"A.exe", u"b.txt", u"c.sh"}));
+    EXPECT_EQ(driver->rows(*view, "filFile"), (Rows {u"a.exe", u"B.txt", u"C.sh"}));
     EXPECT_EQ(files.selectedName(), u"");
     int doubleClicks = 0;
     files.onDoubleClick = [&] { ++doubleClicks; };
     driver->show(*view);
     driver->pick(*view, "filFile", 1);
-    EXPECT_EQ(files.selectedName(), u"b.txt");
+    EXPECT_EQ(files.selectedName(), u"B.txt");
     driver->doubleClick(*view, "filFile", 2);
     EXPECT_EQ(doubleClicks, 1);
-    EXPECT_EQ(files.selectedName(), u"c.sh");
+    EXPECT_EQ(files.selectedName(), u"C.sh");
 }
 
 } // namespace
