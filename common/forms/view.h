@@ -75,8 +75,8 @@ private:
 // event is raised only while its view lives, through a copy of the handler,
 // and the answer tells whether the view lives on: after false the toolkit
 // touches nothing of the view or its controls.
-template<class Control, class Owner, class Handler, class... Args>
-bool raise(const Watch &view, Control *control, Handler Owner::*event, Args &&...args)
+template<class Adapter, class Owner, class Handler, class... Args>
+bool raise(const Watch &view, Adapter *control, Handler Owner::*event, Args &&...args)
 {
     if (view.expired())
         return false;

@@ -1,6 +1,6 @@
-// Two small windows for the toolkits' own tests: one control of every
-// common kind, and the three lists of a file picker.  Qt and Win32 build the
-// same tables, so their tests check the same promises.
+// Two small windows for the toolkits' tests: one control of every common
+// kind, and the three lists of a file picker.  Every toolkit builds the same
+// tables, so the contract suite holds each to the same promises.
 #pragma once
 
 #include "windowspec.h"
