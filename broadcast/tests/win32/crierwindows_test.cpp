@@ -256,9 +256,16 @@ TEST(CrierExe, IconsAsExplorerShowsThem)
     const auto program = win32testing::besideThisTest(L"Crier.exe");
     ASSERT_TRUE(std::filesystem::exists(program));
     using Images = std::vector<win32testing::IconImage>;
+    // The icons the windows' tables name; Explorer shows the program's.
+    const auto named = [](const forms::WindowSpec &window) {
+        const std::string name = window.icon;
+        return std::wstring(name.begin(), name.end());
+    };
+    EXPECT_EQ(
+        win32testing::iconGroup(program, named(crier::mainWindow).c_str()), (Images {{32, 32, 4}}));
+    EXPECT_EQ(win32testing::iconGroup(program, named(crier::filePickerWindow).c_str()),
+        (Images {{16, 16, 4}}));
     EXPECT_EQ(win32testing::firstIconGroup(program), L"CRIER");
-    EXPECT_EQ(win32testing::iconGroup(program, L"crier"), (Images {{32, 32, 4}}));
-    EXPECT_EQ(win32testing::iconGroup(program, L"frmfile"), (Images {{16, 16, 4}}));
 }
 
 TEST(CrierExe, VersionRecord)
