@@ -72,11 +72,12 @@ private:
 // The one rule for events, on every toolkit.  A handler may destroy the view
 // whose event it answers (closing a window, say), and with the view the
 // control that raised the event and the very handler being run.  So an
-// event is raised only while its view lives, through a copy of the handler,
-// and the answer tells whether the view lives on: after false the toolkit
-// touches nothing of the view or its controls.
+// event is raised only while its view lives, through a copy of the handler
+// and a copy of the watch (the control's own would go with it), and the
+// answer tells whether the view lives on: after false the toolkit touches
+// nothing of the view or its controls.
 template<class Adapter, class Owner, class Handler, class... Args>
-bool raise(const Watch &view, Adapter *control, Handler Owner::*event, Args &&...args)
+bool raise(const Watch view, Adapter *control, Handler Owner::*event, Args &&...args)
 {
     if (view.expired())
         return false;
@@ -87,7 +88,7 @@ bool raise(const Watch &view, Adapter *control, Handler Owner::*event, Args &&..
 
 // A typed key through the box's key filter, by the same rule: the character
 // to type (0 for none), or nullopt when the filter destroyed the view.
-inline std::optional<int> raiseKey(const Watch &view, TextBox *box, int key)
+inline std::optional<int> raiseKey(const Watch view, TextBox *box, int key)
 {
     if (view.expired())
         return std::nullopt;
