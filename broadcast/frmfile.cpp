@@ -6,8 +6,8 @@ namespace crier {
 
 FrmFile::FrmFile(forms::Toolkit &toolkit, forms::System &system, forms::TextBox &txtFile,
     std::function<void()> unload)
-    : m_system(system), m_txtFile(txtFile), m_unload(std::move(unload)),
-      m_view(toolkit.build(filePickerWindow)), drvFile(m_view->get<forms::DriveList>("drvFile")),
+    : m_system(system), m_txtFile(txtFile), m_view(toolkit.build(filePickerWindow)),
+      drvFile(m_view->get<forms::DriveList>("drvFile")),
       dirFile(m_view->get<forms::FolderList>("dirFile")),
       filFile(m_view->get<forms::FileList>("filFile")), cmdOK(m_view->get<forms::Button>("cmdOK"))
 {
@@ -16,11 +16,8 @@ FrmFile::FrmFile(forms::Toolkit &toolkit, forms::System &system, forms::TextBox 
     dirFile.onChange = [this] { dirFile_Change(); };
     filFile.onDoubleClick = [this] { filFile_DblClick(); };
     cmdOK.onClick = [this] { cmdOK_Click(); };
-    m_view->onClose = [this] {
-        // Moved out first: unloading destroys this picker, m_unload with it.
-        const auto unloadNow = std::move(m_unload);
-        unloadNow();
-    };
+    // Closing unloads: the toolkit lets the handler destroy its own view.
+    m_view->onClose = std::move(unload);
 }
 
 void FrmFile::drvFile_Change()

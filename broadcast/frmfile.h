@@ -28,7 +28,6 @@ public:
 private:
     forms::System &m_system;
     forms::TextBox &m_txtFile;
-    std::function<void()> m_unload;
     std::unique_ptr<forms::View> m_view;
 
     forms::DriveList &drvFile;

@@ -12,7 +12,7 @@ int main(int argc, char *argv[])
     // The name picks the settings folder (~/.config/Crier).  No display name
     // is set: Qt would append it to every caption.
     QCoreApplication::setApplicationName(QStringLiteral("Crier"));
-    QApplication::setWindowIcon(QIcon(QStringLiteral(":/crier/crier.png")));
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/crier.png")));
 
     forms::qt::Toolkit toolkit;
     forms::System system;

@@ -39,9 +39,9 @@ const ControlSpec filePickerControls[] = {
 } // namespace
 
 const forms::WindowSpec mainWindow {
-    "frmMain", u"Broadcast A Message To The Network", 505, 337, forms::Icon::Crier, mainControls};
+    "frmMain", u"Broadcast A Message To The Network", 505, 337, "crier", mainControls};
 
 const forms::WindowSpec filePickerWindow {
-    "frmFile", u"Select a file...", 352, 409, forms::Icon::FilePicker, filePickerControls};
+    "frmFile", u"Select a file...", 352, 409, "frmfile", filePickerControls};
 
 } // namespace crier

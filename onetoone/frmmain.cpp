@@ -22,8 +22,7 @@ const ControlSpec controls[] = {
 
 } // namespace
 
-const forms::WindowSpec mainWindow {
-    "frmMain", applicationTitle, 282, 305, forms::Icon::Quillpost, controls};
+const forms::WindowSpec mainWindow {"frmMain", applicationTitle, 282, 305, "quillpost", controls};
 
 FrmMain::FrmMain(forms::Toolkit &toolkit, forms::System &system)
     : m_system(system), m_view(toolkit.build(mainWindow)),

@@ -12,7 +12,7 @@ int main(int argc, char *argv[])
     // The name picks the settings folder (~/.config/Quillpost).  No display
     // name is set: Qt would append it to every caption.
     QCoreApplication::setApplicationName(QStringLiteral("Quillpost"));
-    QApplication::setWindowIcon(QIcon(QStringLiteral(":/quillpost/quillpost.png")));
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/quillpost.png")));
 
     forms::qt::Toolkit toolkit;
     forms::System system;

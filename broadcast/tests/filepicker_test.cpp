@@ -20,6 +20,15 @@ protected:
     fakes::FileList &filFile() { return picker()->control<fakes::FileList>("filFile"); }
     fakes::Button &cmdOK() { return picker()->control<fakes::Button>("cmdOK"); }
 
+    // A real folder of the test's own: the lists look at the disk.
+    std::u16string folder(const std::string &name) const
+    {
+        const auto path = files.path() / name;
+        std::filesystem::create_directories(path);
+        const std::string text = path.string();
+        return std::u16string(text.begin(), text.end());
+    }
+
     // Opens the picker in a folder, as its lists start at the current one.
     void open(const std::u16string &folder)
     {
@@ -76,17 +85,17 @@ TEST_F(FilePickerTest, DoubleClickConfirms)
 
 TEST_F(FilePickerTest, OpeningFolderMovesFileList)
 {
-    open(u"/opt");
-    dirFile().openFolder(u"/opt/tools");
-    EXPECT_EQ(filFile().folder, u"/opt/tools");
+    open(folder("opt"));
+    dirFile().openFolder(folder("opt/tools"));
+    EXPECT_EQ(filFile().folder, folder("opt/tools"));
 }
 
 TEST_F(FilePickerTest, ChangingDrive)
 {
-    open(u"/opt/tools");
-    drvFile().pick(u"/media/usb");
-    EXPECT_EQ(dirFile().open, u"/media/usb");
-    EXPECT_EQ(filFile().folder, u"/media/usb");
+    open(folder("opt/tools"));
+    drvFile().pick(folder("usb"));
+    EXPECT_EQ(dirFile().open, folder("usb"));
+    EXPECT_EQ(filFile().folder, folder("usb"));
     EXPECT_TRUE(toolkit.boxes.empty());
 }
 
@@ -116,12 +125,13 @@ TEST_F(FilePickerTest, CloseButtonLeavesFieldAlone)
 
 TEST_F(FilePickerTest, ReopenedPickerIsNew)
 {
-    open(u"/opt/tools");
-    dirFile().openFolder(u"/opt/tools/sub");
+    open(folder("opt/tools"));
+    dirFile().openFolder(folder("opt/tools/sub"));
     picker()->close();
     cmdBrowse().click();
     ASSERT_NE(picker(), nullptr);
-    EXPECT_EQ(dirFile().open, u"");
+    const std::string current = std::filesystem::current_path().string();
+    EXPECT_EQ(dirFile().open, std::u16string(current.begin(), current.end()));
     EXPECT_EQ(picker()->broughtToFront, 0);
 }
 

@@ -1,5 +1,6 @@
-// Crier's windows as Qt draws them: built from their tables, each control
-// wired to its handler.  The behaviour itself is tested on the forms.
+// Crier's windows as Qt draws them: each control wired to its handler.  The
+// behaviour itself is tested on the forms, the windows' build from their
+// tables by the toolkit contract.
 #include "fakesystem.h"
 #include "frmfile.h"
 #include "frmmain.h"
@@ -28,12 +29,6 @@ class TestCrierWindow : public QObject
 private slots:
     void init();
     void cleanup();
-
-    void window();
-    void controls_data();
-    void controls();
-    void tabOrder();
-    void statusInMenuColour();
 
     void addWithEnterAndButton();
     void pickAndRemove();
@@ -91,82 +86,6 @@ QWidget *TestCrierWindow::picker()
             return widget;
     }
     return nullptr;
-}
-
-void TestCrierWindow::window()
-{
-    QCOMPARE(m_window->objectName(), QStringLiteral("frmMain"));
-    QCOMPARE(m_window->windowTitle(), QStringLiteral("Broadcast A Message To The Network"));
-    QCOMPARE(m_window->size(), QSize(505, 337));
-    QCOMPARE(m_window->maximumSize(), QSize(505, 337));
-    QVERIFY(!(m_window->windowFlags() & Qt::WindowMinimizeButtonHint));
-    QVERIFY(!(m_window->windowFlags() & Qt::WindowMaximizeButtonHint));
-    QCOMPARE(QApplication::focusWidget(), child<QListWidget>("lstNetwork"));
-    auto *status = child<QListWidget>("lstStatus");
-    QVERIFY(status);
-    QCOMPARE(status->count(), 1);
-    QCOMPARE(status->item(0)->text(), QStringLiteral("Ready"));
-    QCOMPARE(child<QLineEdit>("txtCount")->text(), QStringLiteral("60"));
-    QCOMPARE(child<QLineEdit>("txtAddress")->maxLength(), 40);
-    QVERIFY(child<QListWidget>("lstTemp")->isHidden());
-    QCOMPARE(
-        child<QListWidget>("lstNetwork")->selectionMode(), QAbstractItemView::ExtendedSelection);
-    QCOMPARE(
-        child<QPlainTextEdit>("txtMessage")->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
-}
-
-void TestCrierWindow::controls_data()
-{
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<QRect>("geometry");
-    QTest::addColumn<QString>("caption");
-    QTest::addColumn<QString>("tooltip");
-    for (const forms::ControlSpec &row : crier::mainWindow.controls) {
-        if (row.kind == forms::Kind::Timer)
-            continue;
-        QTest::newRow(row.name) << QString::fromLatin1(row.name)
-                                << QRect(row.left, row.top, row.width, row.height)
-                                << QString::fromStdU16String(row.caption)
-                                << (row.tooltip ? QString::fromStdU16String(row.tooltip)
-                                                : QString());
-    }
-}
-
-void TestCrierWindow::controls()
-{
-    QFETCH(QString, name);
-    QFETCH(QRect, geometry);
-    QFETCH(QString, caption);
-    QFETCH(QString, tooltip);
-    auto *widget = m_window->findChild<QWidget *>(name);
-    QVERIFY2(widget, qPrintable(name));
-    QCOMPARE(widget->geometry(), geometry);
-    QCOMPARE(widget->toolTip(), tooltip);
-    if (auto *button = qobject_cast<QAbstractButton *>(widget))
-        QCOMPARE(button->text(), caption);
-    else if (auto *label = qobject_cast<QLabel *>(widget))
-        QCOMPARE(label->text(), caption);
-}
-
-void TestCrierWindow::tabOrder()
-{
-    QStringList order;
-    for (int i = 0; i < 13; ++i) {
-        QWidget *focused = QApplication::focusWidget();
-        QVERIFY(focused);
-        order.append(focused->objectName());
-        QTest::keyClick(focused, Qt::Key_Tab);
-    }
-    QCOMPARE(order,
-        QStringList(
-            {"lstNetwork", "cmdRemove", "cmdAdd", "txtAddress", "cmdSave", "cmdSend", "lstStatus",
-                "txtMessage", "txtCount", "chkCount", "txtFile", "cmdBrowse", "lstNetwork"}));
-}
-
-void TestCrierWindow::statusInMenuColour()
-{
-    const QColor menu = QApplication::palette("QMenu").color(QPalette::Window);
-    QCOMPARE(child<QListWidget>("lstStatus")->palette().color(QPalette::Base), menu);
 }
 
 void TestCrierWindow::addWithEnterAndButton()

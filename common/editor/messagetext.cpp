@@ -29,13 +29,4 @@ QString fittingPart(const QString &text, qsizetype held, qsizetype replaced, qsi
     return text.left(cut);
 }
 
-QString nativeLineBreak()
-{
-#ifdef Q_OS_WIN
-    return QStringLiteral("\r\n");
-#else
-    return QStringLiteral("\n");
-#endif
-}
-
 } // namespace quillon

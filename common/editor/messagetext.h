@@ -16,8 +16,4 @@ QString messageFromEditor(const QString &rawText, const QString &lineBreak);
 // pair.
 QString fittingPart(const QString &text, qsizetype held, qsizetype replaced, qsizetype limit);
 
-// The line break of the platform's own multi-line text boxes: CR LF on
-// Windows, LF elsewhere.
-QString nativeLineBreak();
-
 } // namespace quillon

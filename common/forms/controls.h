@@ -18,6 +18,13 @@ namespace forms {
 
 using Text = std::u16string;
 
+// The line break in the text of a multi-line box: the platform's own.
+#ifdef _WIN32
+inline constexpr char16_t lineBreak[] = u"\r\n";
+#else
+inline constexpr char16_t lineBreak[] = u"\n";
+#endif
+
 class Control
 {
 public:
@@ -34,7 +41,8 @@ public:
     // The text changed, by typing or by the program.
     std::function<void()> onChange;
     // A character is about to be typed.  Answers the character code to type
-    // instead; 0 drops the key.  Enter comes as 13.
+    // instead; 0 drops the key.  Enter comes as 13: it starts a new line in
+    // a multi-line box and types nothing into a one-line one.
     std::function<int(int keyAscii)> onKeyPress;
 };
 
@@ -51,7 +59,8 @@ public:
     virtual int currentIndex() const = 0;
     virtual bool isSelected(int index) const = 0;
 
-    // The user picked an entry, with the mouse or the arrow keys.
+    // The user picked an entry, with the mouse or the arrow keys: once per
+    // click or key, whether the selection changed or not.
     std::function<void()> onClick;
 };
 

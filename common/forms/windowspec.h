@@ -44,19 +44,15 @@ struct ControlSpec
     int interval = 0; // timers: milliseconds
 };
 
-enum class Icon {
-    None,
-    Quillpost,
-    Crier,
-    FilePicker,
-};
-
 struct WindowSpec
 {
     const char *name;
     const char16_t *caption;
     int clientWidth, clientHeight; // pixels at 96 dpi
-    Icon icon;
+    // The name of the window's icon among the program's resources, or
+    // nullptr for none: Qt shows ":/icons/NAME.png", Win32 the icon resource
+    // NAME.
+    const char *icon;
     std::span<const ControlSpec> controls;
 };
 

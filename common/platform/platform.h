@@ -2,10 +2,10 @@
 // the computer name, paths, the settings and text files, program start.
 //
 // This header uses only the C++ standard library so that the Win32
-// implementation builds with MinGW-w64 alone.  Text is UTF-16 on both sides;
-// the windows convert their QStrings at this boundary.  No procedure here
-// throws or shows anything: every failure becomes an ordinary result (only
-// StartProgram also logs why a program did not start).
+// implementation builds with MinGW-w64 alone.  Text is UTF-16 on both sides,
+// as the forms hold it.  No procedure here throws or shows anything: every
+// failure becomes an ordinary result (only StartProgram also logs why a
+// program did not start).
 //
 // Files of text are 8-bit: in the ANSI code page on Windows, UTF-8 on POSIX.
 // On Windows a text that the ANSI code page cannot hold is not written at

@@ -6,9 +6,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#ifdef Q_OS_UNIX
 #include <unistd.h>
-#endif
 
 namespace {
 
@@ -150,11 +148,9 @@ void TestSettingsFile::readFile_data()
     QTest::newRow("blank lines only") << QByteArray("\r\n\r\n") << "";
     QTest::newRow("leading blank lines") << QByteArray("\r\n  \r\nOFFICE-PC\r\n") << "OFFICE-PC";
     QTest::newRow("no final line break") << QByteArray("OFFICE-PC") << "OFFICE-PC";
-#ifndef Q_OS_WIN
     // Text files are UTF-8 on Unix systems.
     QTest::newRow("8-bit text") << QByteArray("BJ\xc3\x98RN-PC,X\r\n")
                                 << QStringLiteral("BJ\u00d8RN-PC");
-#endif
 }
 
 void TestSettingsFile::readFile()
@@ -180,12 +176,8 @@ void TestSettingsFile::readFolder()
 
 void TestSettingsFile::readUnreadableFile()
 {
-#ifdef Q_OS_UNIX
     if (::geteuid() == 0)
         QSKIP("root reads files whatever their permission bits say");
-#else
-    QSKIP("permission bits do not make a file unreadable here");
-#endif
     const QString path = writeFile("PC12\r\n");
     QVERIFY(!path.isEmpty());
     QVERIFY(QFile::setPermissions(path, QFileDevice::WriteOwner));
@@ -194,24 +186,15 @@ void TestSettingsFile::readUnreadableFile()
 
 void TestSettingsFile::pathInConfigFolder()
 {
-#ifdef Q_OS_WIN
-    QCOMPARE(settingsFilePath(),
-        QDir::toNativeSeparators(QCoreApplication::applicationDirPath())
-            + QStringLiteral("\\Quillpost.ini"));
-#else
     const QByteArray oldValue = qgetenv("XDG_CONFIG_HOME");
     qputenv("XDG_CONFIG_HOME", tempDir.path().toLocal8Bit());
     const QString path = settingsFilePath();
     qputenv("XDG_CONFIG_HOME", oldValue);
     QCOMPARE(path, tempDir.path() + QStringLiteral("/Quillpost/Quillpost.ini"));
-#endif
 }
 
 void TestSettingsFile::pathWithoutXdgConfigHome()
 {
-#ifdef Q_OS_WIN
-    QSKIP("the settings file lives beside the program on Windows");
-#endif
     const QByteArray oldXdg = qgetenv("XDG_CONFIG_HOME");
     const QByteArray oldHome = qgetenv("HOME");
     qunsetenv("XDG_CONFIG_HOME");

@@ -15,7 +15,6 @@ private slots:
     void fromEditor();
     void fittingPart_data();
     void fittingPart();
-    void nativeLineBreak();
     void fromRealEditor();
 };
 
@@ -88,15 +87,6 @@ void TestMessageText::fittingPart()
     QFETCH(int, replaced);
     QFETCH(QString, expected);
     QCOMPARE(quillon::fittingPart(text, held, replaced, 10), expected);
-}
-
-void TestMessageText::nativeLineBreak()
-{
-#ifdef Q_OS_WIN
-    QCOMPARE(quillon::nativeLineBreak(), QStringLiteral("\r\n"));
-#else
-    QCOMPARE(quillon::nativeLineBreak(), QStringLiteral("\n"));
-#endif
 }
 
 void TestMessageText::fromRealEditor()

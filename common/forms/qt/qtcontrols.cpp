@@ -3,8 +3,10 @@
 #include "messagetext.h"
 
 #include <QDir>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSignalBlocker>
@@ -30,6 +32,17 @@ Text fromQString(const QString &text)
 
 // ---- text boxes ------------------------------------------------------------
 
+TypingLimit::TypingLimit(int maxLength, QLineEdit *edit)
+    : QValidator(edit), limit(maxLength), m_edit(edit)
+{
+}
+
+QValidator::State TypingLimit::validate(QString &input, int & /*position*/) const
+{
+    // Shortening a text that is over the limit is fine.
+    return input.size() <= limit || input.size() < m_edit->text().size() ? Acceptable : Invalid;
+}
+
 LineEdit::LineEdit(QLineEdit *widget) : m_widget(widget) { }
 
 Text LineEdit::text() const
@@ -52,8 +65,8 @@ MultiLineEdit::MultiLineEdit(QPlainTextEdit *widget) : m_widget(widget) { }
 Text MultiLineEdit::text() const
 {
     // The raw text: toPlainText() would turn no-break spaces into spaces.
-    return fromQString(
-        quillon::messageFromEditor(m_widget->document()->toRawText(), quillon::nativeLineBreak()));
+    return fromQString(quillon::messageFromEditor(
+        m_widget->document()->toRawText(), QString::fromStdU16String(lineBreak)));
 }
 
 void MultiLineEdit::setText(const Text &text)
@@ -76,6 +89,22 @@ void ListWidget::focusInEvent(QFocusEvent *event)
         const QSignalBlocker quiet(selectionModel());
         selectionModel()->clearCurrentIndex();
     }
+}
+
+void ListWidget::mousePressEvent(QMouseEvent *event)
+{
+    QListWidget::mousePressEvent(event);
+    if (picked && itemAt(event->position().toPoint()))
+        picked();
+}
+
+void ListWidget::keyPressEvent(QKeyEvent *event)
+{
+    const QModelIndex before = currentIndex();
+    const QItemSelection selectedBefore = selectionModel()->selection();
+    QListWidget::keyPressEvent(event);
+    if (picked && (currentIndex() != before || selectionModel()->selection() != selectedBefore))
+        picked();
 }
 
 List::List(QListWidget *widget) : m_widget(widget) { }
@@ -191,7 +220,10 @@ void StaticText::setCaption(const Text &caption)
     m_widget->setText(toQString(caption));
 }
 
-IntervalTimer::IntervalTimer(QTimer *timer) : m_timer(timer) { }
+IntervalTimer::IntervalTimer(QTimer *timer, bool enabled) : m_timer(timer), m_enabled(enabled)
+{
+    apply();
+}
 
 int IntervalTimer::interval() const
 {
@@ -201,16 +233,18 @@ int IntervalTimer::interval() const
 void IntervalTimer::setInterval(int milliseconds)
 {
     m_timer->setInterval(milliseconds);
-}
-
-bool IntervalTimer::isEnabled() const
-{
-    return m_timer->isActive();
+    apply();
 }
 
 void IntervalTimer::setEnabled(bool enabled)
 {
-    if (enabled)
+    m_enabled = enabled;
+    apply();
+}
+
+void IntervalTimer::apply()
+{
+    if (m_enabled && m_timer->interval() > 0)
         m_timer->start();
     else
         m_timer->stop();
@@ -219,6 +253,9 @@ void IntervalTimer::setEnabled(bool enabled)
 // ---- drive, folder and file lists --------------------------------------------
 
 namespace {
+
+// Names as the Windows lists sort them: ignoring case.
+constexpr QDir::SortFlags sortOrder = QDir::Name | QDir::IgnoreCase;
 
 // Why the folder cannot be opened, in the system's words, or nothing.
 std::optional<QString> cannotOpen(const QString &path)
@@ -294,7 +331,7 @@ void FolderTree::fill()
     }
     m_widget->setCurrentRow(m_widget->count() - 1);
     const QStringList subfolders
-        = QDir(m_path).entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name);
+        = QDir(m_path).entryList(QDir::Dirs | QDir::NoDotAndDotDot, sortOrder);
     for (const QString &name : subfolders) {
         auto *item = new QListWidgetItem(QString(depth * 2, u' ') + name, m_widget);
         item->setData(Qt::UserRole, QDir(m_path).filePath(name));
@@ -317,7 +354,7 @@ void FileNames::setPath(const Text &path)
     m_path = toQString(path);
     m_widget->clear();
     // Hidden files and system entries (devices, sockets, pipes) stay out.
-    m_widget->addItems(QDir(m_path).entryList(QDir::Files, QDir::Name));
+    m_widget->addItems(QDir(m_path).entryList(QDir::Files, sortOrder));
 }
 
 Text FileNames::selectedName() const

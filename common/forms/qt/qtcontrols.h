@@ -11,6 +11,9 @@
 #include <QListWidget>
 #include <QPointer>
 #include <QTimer>
+#include <QValidator>
+
+#include <functional>
 
 class QLabel;
 class QLineEdit;
@@ -21,6 +24,20 @@ namespace forms::qt {
 
 QString toQString(const Text &text);
 Text fromQString(const QString &text);
+
+// The limit of a one-line box holds for what the user types or pastes; the
+// program's own text is not cut (QLineEdit's own limit would cut it).
+class TypingLimit : public QValidator
+{
+public:
+    TypingLimit(int limit, QLineEdit *edit);
+    State validate(QString &input, int &position) const override;
+
+    const int limit;
+
+private:
+    QLineEdit *m_edit;
+};
 
 class LineEdit : public TextBox
 {
@@ -47,14 +64,20 @@ private:
 };
 
 // A list widget that gets no current entry from the focus alone: the
-// current entry is the one the user last picked.
+// current entry is the one the user last picked.  It tells of each pick
+// once, as the Windows list box does: a click on an entry, or a key that
+// moves to one or selects it.
 class ListWidget : public QListWidget
 {
 public:
     using QListWidget::QListWidget;
 
+    std::function<void()> picked;
+
 protected:
     void focusInEvent(QFocusEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
 };
 
 class List : public ListBox
@@ -119,17 +142,22 @@ private:
     QPointer<QLabel> m_widget;
 };
 
+// Ticks while enabled with a period above 0: a QTimer would make a period
+// of 0 the shortest one.
 class IntervalTimer : public Timer
 {
 public:
-    explicit IntervalTimer(QTimer *timer);
+    IntervalTimer(QTimer *timer, bool enabled);
     int interval() const override;
     void setInterval(int milliseconds) override;
-    bool isEnabled() const override;
+    bool isEnabled() const override { return m_enabled; }
     void setEnabled(bool enabled) override;
 
 private:
+    void apply();
+
     QPointer<QTimer> m_timer;
+    bool m_enabled;
 };
 
 // The mounted file systems, by their mount points.

@@ -1,5 +1,6 @@
 #include "qttoolkit.h"
 
+#include "builder.h"
 #include "qtcontrols.h"
 
 #include <QApplication>
@@ -29,14 +30,21 @@ namespace {
 
 class QtView;
 
+QString captionOf(const ControlSpec &row)
+{
+    return row.caption ? toQString(row.caption) : QString();
+}
+
 // Lives with the window, not with the view: the form may destroy the view
 // from inside one of the events that pass through here.
 class Relay : public QObject
 {
 public:
-    explicit Relay(QObject *parent) : QObject(parent) { }
+    Relay(QObject *parent, QtView *owner);
 
-    QtView *view = nullptr;
+    QtView *const view;
+    // Whether the view still lives.
+    const Watch alive;
     // Text boxes whose typed characters go through the form first.
     std::map<QObject *, TextBox *> keyed;
     // Push buttons: Enter presses the focused one, as on Windows.
@@ -46,28 +54,13 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 };
 
-QString iconPath(Icon icon)
-{
-    switch (icon) {
-    case Icon::Quillpost:
-        return QStringLiteral(":/quillpost/quillpost.png");
-    case Icon::Crier:
-        return QStringLiteral(":/crier/crier.png");
-    case Icon::FilePicker:
-        return QStringLiteral(":/crier/frmfile.png");
-    case Icon::None:
-        break;
-    }
-    return {};
-}
-
-class QtView : public View
+class QtView : public View, private ControlMaker
 {
 public:
     explicit QtView(const WindowSpec &spec);
     ~QtView() override;
 
-    Control *find(const char *name) override;
+    Control *find(const char *name) override { return m_controls.find(name); }
     Text caption() const override { return fromQString(m_window->windowTitle()); }
     void setCaption(const Text &caption) override { m_window->setWindowTitle(toQString(caption)); }
     void show() override { m_window->show(); }
@@ -83,26 +76,44 @@ public:
 
     QWidget *window() const { return m_window; }
     // The window closed: the form hears of it once.
-    void closed()
-    {
-        if (const auto closing = onClose)
-            closing();
-    }
+    void closed() { raise(watch(), this, &View::onClose); }
 
 private:
-    void add(const ControlSpec &row);
-    template<class Adapter, class Widget>
-    Adapter *adopt(const ControlSpec &row, Widget *widget);
+    std::unique_ptr<Control> label(const ControlSpec &row) override;
+    std::unique_ptr<Control> textBox(const ControlSpec &row) override;
+    std::unique_ptr<Control> multiLineTextBox(const ControlSpec &row) override;
+    std::unique_ptr<Control> listBox(const ControlSpec &row) override;
+    std::unique_ptr<Control> button(const ControlSpec &row) override;
+    std::unique_ptr<Control> checkBox(const ControlSpec &row) override;
+    std::unique_ptr<Control> timer(const ControlSpec &row) override;
+    std::unique_ptr<Control> driveList(const ControlSpec &row) override;
+    std::unique_ptr<Control> folderList(const ControlSpec &row) override;
+    std::unique_ptr<Control> fileList(const ControlSpec &row) override;
+
+    // Places the widget as its row says.
+    void adopt(const ControlSpec &row, QWidget *widget);
+    // Raises the adapter's event each time the widget sends the signal.
+    template<class Widget, class Signal, class Adapter, class Owner>
+    void forward(
+        Widget *widget, Signal signal, Adapter *adapter, std::function<void()> Owner::*event)
+    {
+        QObject::connect(widget, signal, m_relay,
+            [alive = m_relay->alive, adapter, event] { raise(alive, adapter, event); });
+    }
 
     QPointer<QWidget> m_window;
     Relay *m_relay;
-    std::map<std::string, std::unique_ptr<Control>> m_controls;
-    std::vector<std::pair<int, QWidget *>> m_tabStops;
+    Controls m_controls;
+    std::vector<QWidget *> m_tabStops;
 };
+
+Relay::Relay(QObject *parent, QtView *owner) : QObject(parent), view(owner), alive(owner->watch())
+{
+}
 
 bool Relay::eventFilter(QObject *watched, QEvent *event)
 {
-    if (!view)
+    if (alive.expired())
         return false;
     if (event->type() == QEvent::Close && watched == view->window()) {
         view->closed();
@@ -120,26 +131,23 @@ bool Relay::eventFilter(QObject *watched, QEvent *event)
         return true;
     }
     const auto box = keyed.find(watched);
-    if (box == keyed.end() || !box->second->onKeyPress)
+    if (box == keyed.end())
         return false;
-
-    if (enter) {
-        // Enter types nothing into a one-line box; the form still hears it.
-        box->second->onKeyPress(13);
-        return false;
-    }
     // Tab moves the focus; it is no character typed into the box.
     if (key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab)
         return false;
     const QString typed = key->text();
-    if (typed.size() != 1)
+    if (!enter && typed.size() != 1)
         return false;
-    const int code = typed.front().unicode();
-    const int answer = box->second->onKeyPress(code);
-    if (answer == code)
+    // Enter comes as 13 whatever the key's text.
+    const int code = enter ? 13 : typed.front().unicode();
+    const auto answer = raiseKey(alive, box->second, code);
+    if (!answer)
+        return true;
+    if (*answer == code)
         return false;
-    if (answer != 0) {
-        QKeyEvent replaced(QEvent::KeyPress, 0, key->modifiers(), QString(QChar(answer)));
+    if (*answer != 0) {
+        QKeyEvent replaced(QEvent::KeyPress, 0, key->modifiers(), QString(QChar(*answer)));
         QCoreApplication::sendEvent(watched, &replaced);
     }
     return true;
@@ -149,9 +157,8 @@ QtView::QtView(const WindowSpec &spec)
     : m_window(new QWidget(nullptr,
         Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
             | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint)),
-      m_relay(new Relay(m_window))
+      m_relay(new Relay(m_window, this))
 {
-    m_relay->view = this;
     m_window->setObjectName(QString::fromLatin1(spec.name));
     m_window->setWindowTitle(toQString(spec.caption));
     m_window->setFixedSize(spec.clientWidth, spec.clientHeight);
@@ -162,34 +169,26 @@ QtView::QtView(const WindowSpec &spec)
     font.setFamilies({QStringLiteral("Liberation Sans"), QStringLiteral("Arial"), font.family()});
     font.setPixelSize(11);
     m_window->setFont(font);
-    const QString icon = iconPath(spec.icon);
-    if (!icon.isEmpty())
-        m_window->setWindowIcon(QIcon(icon));
+    // The program's resources hold its icons.
+    if (spec.icon)
+        m_window->setWindowIcon(
+            QIcon(QStringLiteral(":/icons/%1.png").arg(QLatin1String(spec.icon))));
     m_window->installEventFilter(m_relay);
 
-    for (const ControlSpec &row : spec.controls)
-        add(row);
-
-    std::stable_sort(m_tabStops.begin(), m_tabStops.end(),
-        [](const auto &a, const auto &b) { return a.first < b.first; });
+    // Made in tab order: the focus chain follows it.
+    m_controls.build(spec, *this);
     for (std::size_t i = 1; i < m_tabStops.size(); ++i)
-        QWidget::setTabOrder(m_tabStops[i - 1].second, m_tabStops[i].second);
+        QWidget::setTabOrder(m_tabStops[i - 1], m_tabStops[i]);
 }
 
 QtView::~QtView()
 {
-    m_relay->view = nullptr;
+    endEvents();
     if (m_window) {
         m_window->hide();
         // Not deleted here: this may run inside one of the window's events.
         m_window->deleteLater();
     }
-}
-
-Control *QtView::find(const char *name)
-{
-    const auto found = m_controls.find(name);
-    return found == m_controls.end() ? nullptr : found->second.get();
 }
 
 void QtView::messageBox(const Text &text, const Text &title, BoxIcon icon)
@@ -201,8 +200,7 @@ void QtView::messageBox(const Text &text, const Text &title, BoxIcon icon)
     box.exec();
 }
 
-template<class Adapter, class Widget>
-Adapter *QtView::adopt(const ControlSpec &row, Widget *widget)
+void QtView::adopt(const ControlSpec &row, QWidget *widget)
 {
     widget->setObjectName(QString::fromLatin1(row.name));
     widget->setGeometry(row.left, row.top, row.width, row.height);
@@ -213,121 +211,127 @@ Adapter *QtView::adopt(const ControlSpec &row, Widget *widget)
     if (row.flags & Hidden)
         widget->hide();
     else if (row.tabIndex >= 0 && widget->focusPolicy() != Qt::NoFocus)
-        m_tabStops.emplace_back(row.tabIndex, widget);
+        m_tabStops.push_back(widget);
     if (row.flags & InitialFocus)
         widget->setFocus();
-    auto adapter = std::make_unique<Adapter>(widget);
-    Adapter *raw = adapter.get();
-    m_controls[row.name] = std::move(adapter);
-    return raw;
 }
 
-void QtView::add(const ControlSpec &row)
+std::unique_ptr<Control> QtView::label(const ControlSpec &row)
 {
-    QWidget *parent = m_window;
-    Relay *relay = m_relay;
-    const QString caption = row.caption ? toQString(row.caption) : QString();
-    // Each event reaches the form only while the view lives.
-    const auto forward = [relay](const std::function<void()> &handler) {
-        if (relay->view && handler)
-            handler();
-    };
+    auto *label = new QLabel(captionOf(row), m_window);
+    label->setFocusPolicy(Qt::NoFocus);
+    adopt(row, label);
+    return std::make_unique<StaticText>(label);
+}
 
-    switch (row.kind) {
-    case Kind::Label: {
-        auto *label = new QLabel(caption, parent);
-        label->setFocusPolicy(Qt::NoFocus);
-        adopt<StaticText>(row, label);
-        break;
+std::unique_ptr<Control> QtView::textBox(const ControlSpec &row)
+{
+    auto *edit = new QLineEdit(captionOf(row), m_window);
+    // A QLineEdit stops at 32767 characters unless told otherwise.
+    edit->setMaxLength(std::numeric_limits<int>::max());
+    if (row.maxLength > 0)
+        edit->setValidator(new TypingLimit(row.maxLength, edit));
+    adopt(row, edit);
+    auto box = std::make_unique<LineEdit>(edit);
+    edit->installEventFilter(m_relay);
+    m_relay->keyed[edit] = box.get();
+    forward(edit, &QLineEdit::textChanged, box.get(), &TextBox::onChange);
+    return box;
+}
+
+std::unique_ptr<Control> QtView::multiLineTextBox(const ControlSpec &row)
+{
+    auto *edit = new QPlainTextEdit(captionOf(row), m_window);
+    edit->setTabChangesFocus(true);
+    edit->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    edit->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    edit->setVerticalScrollBarPolicy(
+        row.flags & ScrollBars ? Qt::ScrollBarAsNeeded : Qt::ScrollBarAlwaysOff);
+    adopt(row, edit);
+    auto box = std::make_unique<MultiLineEdit>(edit);
+    edit->installEventFilter(m_relay);
+    m_relay->keyed[edit] = box.get();
+    forward(edit, &QPlainTextEdit::textChanged, box.get(), &TextBox::onChange);
+    return box;
+}
+
+std::unique_ptr<Control> QtView::listBox(const ControlSpec &row)
+{
+    auto *list = new ListWidget(m_window);
+    list->setSelectionMode(row.flags & ExtendedSelection ? QAbstractItemView::ExtendedSelection
+                                                         : QAbstractItemView::SingleSelection);
+    if (row.flags & MenuBackground) {
+        QPalette palette = list->palette();
+        palette.setColor(QPalette::Base, QApplication::palette("QMenu").color(QPalette::Window));
+        list->setPalette(palette);
     }
-    case Kind::TextBox: {
-        auto *edit = new QLineEdit(caption, parent);
-        // A QLineEdit stops at 32767 characters unless told otherwise.
-        edit->setMaxLength(row.maxLength > 0 ? row.maxLength : std::numeric_limits<int>::max());
-        auto *box = adopt<LineEdit>(row, edit);
-        edit->installEventFilter(relay);
-        relay->keyed[edit] = box;
-        QObject::connect(edit, &QLineEdit::textChanged, relay, [=] { forward(box->onChange); });
-        break;
-    }
-    case Kind::MultiLineTextBox: {
-        auto *edit = new QPlainTextEdit(caption, parent);
-        edit->setTabChangesFocus(true);
-        edit->setLineWrapMode(QPlainTextEdit::WidgetWidth);
-        edit->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-        edit->setVerticalScrollBarPolicy(
-            row.flags & ScrollBars ? Qt::ScrollBarAsNeeded : Qt::ScrollBarAlwaysOff);
-        auto *box = adopt<MultiLineEdit>(row, edit);
-        edit->installEventFilter(relay);
-        relay->keyed[edit] = box;
-        QObject::connect(
-            edit, &QPlainTextEdit::textChanged, relay, [=] { forward(box->onChange); });
-        break;
-    }
-    case Kind::ListBox: {
-        auto *list = new ListWidget(parent);
-        list->setSelectionMode(row.flags & ExtendedSelection ? QAbstractItemView::ExtendedSelection
-                                                             : QAbstractItemView::SingleSelection);
-        if (row.flags & MenuBackground) {
-            QPalette palette = list->palette();
-            palette.setColor(
-                QPalette::Base, QApplication::palette("QMenu").color(QPalette::Window));
-            list->setPalette(palette);
-        }
-        auto *box = adopt<List>(row, list);
-        // Picked with the mouse or the arrow keys.
-        QObject::connect(
-            list, &QListWidget::itemSelectionChanged, relay, [=] { forward(box->onClick); });
-        QObject::connect(list, &QListWidget::itemClicked, relay, [=] { forward(box->onClick); });
-        break;
-    }
-    case Kind::Button: {
-        auto *button = new QPushButton(caption, parent);
-        button->setAutoDefault(false);
-        auto *adapter = adopt<PushButton>(row, button);
-        button->installEventFilter(relay);
-        relay->buttons.insert(button);
-        QObject::connect(button, &QPushButton::clicked, relay, [=] { forward(adapter->onClick); });
-        break;
-    }
-    case Kind::CheckBox:
-        adopt<Check>(row, new TwoWayCheckBox(caption, parent));
-        break;
-    case Kind::Timer: {
-        auto *timer = new QTimer(relay);
-        timer->setObjectName(QString::fromLatin1(row.name));
-        timer->setInterval(row.interval);
-        if (!(row.flags & Disabled))
-            timer->start();
-        auto adapter = std::make_unique<IntervalTimer>(timer);
-        IntervalTimer *raw = adapter.get();
-        QObject::connect(timer, &QTimer::timeout, relay, [=] { forward(raw->onTick); });
-        m_controls[row.name] = std::move(adapter);
-        break;
-    }
-    case Kind::DriveList: {
-        auto *combo = new QComboBox(parent);
-        auto *adapter = adopt<MountList>(row, combo);
-        QObject::connect(combo, &QComboBox::activated, relay, [=] { forward(adapter->onChange); });
-        break;
-    }
-    case Kind::FolderList: {
-        auto *list = new QListWidget(parent);
-        auto *adapter = adopt<FolderTree>(row, list);
-        QObject::connect(list, &QListWidget::itemActivated, relay, [=](QListWidgetItem *item) {
-            if (relay->view && !adapter->openRow(list->row(item)))
-                forward(adapter->onChange);
+    adopt(row, list);
+    auto box = std::make_unique<List>(list);
+    list->picked = [alive = m_relay->alive, adapter = box.get()] {
+        raise(alive, adapter, &ListBox::onClick);
+    };
+    return box;
+}
+
+std::unique_ptr<Control> QtView::button(const ControlSpec &row)
+{
+    auto *button = new QPushButton(captionOf(row), m_window);
+    button->setAutoDefault(false);
+    adopt(row, button);
+    auto adapter = std::make_unique<PushButton>(button);
+    button->installEventFilter(m_relay);
+    m_relay->buttons.insert(button);
+    forward(button, &QPushButton::clicked, adapter.get(), &Button::onClick);
+    return adapter;
+}
+
+std::unique_ptr<Control> QtView::checkBox(const ControlSpec &row)
+{
+    auto *check = new TwoWayCheckBox(captionOf(row), m_window);
+    adopt(row, check);
+    return std::make_unique<Check>(check);
+}
+
+std::unique_ptr<Control> QtView::timer(const ControlSpec &row)
+{
+    auto *timer = new QTimer(m_relay);
+    timer->setObjectName(QString::fromLatin1(row.name));
+    timer->setInterval(row.interval);
+    auto adapter = std::make_unique<IntervalTimer>(timer, !(row.flags & Disabled));
+    forward(timer, &QTimer::timeout, adapter.get(), &Timer::onTick);
+    return adapter;
+}
+
+std::unique_ptr<Control> QtView::driveList(const ControlSpec &row)
+{
+    auto *combo = new QComboBox(m_window);
+    adopt(row, combo);
+    auto adapter = std::make_unique<MountList>(combo);
+    forward(combo, &QComboBox::activated, adapter.get(), &DriveList::onChange);
+    return adapter;
+}
+
+std::unique_ptr<Control> QtView::folderList(const ControlSpec &row)
+{
+    auto *list = new QListWidget(m_window);
+    adopt(row, list);
+    auto adapter = std::make_unique<FolderTree>(list);
+    QObject::connect(list, &QListWidget::itemActivated, m_relay,
+        [alive = m_relay->alive, adapter = adapter.get(), list](QListWidgetItem *item) {
+            // A folder that cannot be opened is passed over.
+            if (!alive.expired() && !adapter->openRow(list->row(item)))
+                raise(alive, adapter, &FolderList::onChange);
         });
-        break;
-    }
-    case Kind::FileList: {
-        auto *list = new QListWidget(parent);
-        auto *adapter = adopt<FileNames>(row, list);
-        QObject::connect(
-            list, &QListWidget::itemDoubleClicked, relay, [=] { forward(adapter->onDoubleClick); });
-        break;
-    }
-    }
+    return adapter;
+}
+
+std::unique_ptr<Control> QtView::fileList(const ControlSpec &row)
+{
+    auto *list = new QListWidget(m_window);
+    adopt(row, list);
+    auto adapter = std::make_unique<FileNames>(list);
+    forward(list, &QListWidget::itemDoubleClicked, adapter.get(), &FileList::onDoubleClick);
+    return adapter;
 }
 
 } // namespace

@@ -1,6 +1,6 @@
-// Two small windows for the toolkits' own tests: one control of every
-// common kind, and the three lists of a file picker.  Qt and Win32 build the
-// same tables, so their tests check the same promises.
+// Two small windows for the toolkits' tests: one control of every common
+// kind, and the three lists of a file picker.  Every toolkit builds the same
+// tables, so the contract suite holds each to the same promises.
 #pragma once
 
 #include "windowspec.h"
@@ -23,14 +23,13 @@ inline const ControlSpec sampleControls[] = {
     {"tmrBeat", Kind::Timer, nullptr, 0, 0, 0, 0, -1, nullptr, Disabled, 0, 1000},
     {"tmrClock", Kind::Timer, nullptr, 0, 0, 0, 0, -1, nullptr, Disabled, 0, 20},
 };
-inline const WindowSpec sample {
-    "frmSample", u"Sample window", 300, 200, Icon::None, sampleControls};
+inline const WindowSpec sample {"frmSample", u"Sample window", 300, 200, nullptr, sampleControls};
 
 inline const ControlSpec pickerControls[] = {
     {"drvFile", Kind::DriveList, nullptr, 0, 0, 177, 21, 0},
     {"dirFile", Kind::FolderList, nullptr, 0, 24, 177, 366, 1},
     {"filFile", Kind::FileList, nullptr, 176, 0, 177, 396, 2},
 };
-inline const WindowSpec picker {"frmPicker", u"Pick", 352, 409, Icon::None, pickerControls};
+inline const WindowSpec picker {"frmPicker", u"Pick", 352, 409, nullptr, pickerControls};
 
 } // namespace samplewindows

@@ -64,20 +64,16 @@ LRESULT CALLBACK editProcedure(HWND window, UINT message, WPARAM wParam, LPARAM 
         return code;
     }
     case WM_CHAR:
-        if (edit && edit->onKeyPress) {
-            const auto filter = edit->onKeyPress;
-            const std::weak_ptr<void> alive = edit->alive();
+        if (edit) {
             const int typed = int(wParam);
-            const int answer = filter(typed);
-            // The handler may have closed the window.
-            if (alive.expired() || answer == 0)
+            // The handler may close the window: nothing is typed then.
+            const auto answer = raiseKey(edit->alive(), edit, typed);
+            if (!answer || *answer == 0)
                 return 0;
             // Enter types nothing into a one-line box: spare it the beep.
             if (typed == enterKey && !edit->multiLine())
                 return 0;
-            wParam = WPARAM(answer);
-        } else if (edit && wParam == enterKey && !edit->multiLine()) {
-            return 0;
+            wParam = WPARAM(*answer);
         }
         break;
     case WM_NCDESTROY:
@@ -108,8 +104,8 @@ std::wstring withEditLineBreaks(const std::wstring &text)
 
 } // namespace
 
-Edit::Edit(HWND handle, bool multiLine, std::weak_ptr<void> alive)
-    : Child(handle), m_multiLine(multiLine), m_alive(std::move(alive))
+Edit::Edit(HWND handle, bool multiLine, Watch alive)
+    : Child(handle, std::move(alive)), m_multiLine(multiLine)
 {
     ::SetWindowLongPtrW(handle, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
     const LONG_PTR previous
@@ -130,8 +126,7 @@ void Edit::setText(const Text &text)
     const std::wstring wide = toWide(text);
     ::SetWindowTextW(m_handle, (m_multiLine ? withEditLineBreaks(wide) : wide).c_str());
     m_settingText = false;
-    if (const auto changed = onChange)
-        changed();
+    raise(m_alive, this, &TextBox::onChange);
 }
 
 void Edit::setFocus()
@@ -141,10 +136,8 @@ void Edit::setFocus()
 
 void Edit::notify(int code)
 {
-    if (code == EN_CHANGE && !m_settingText) {
-        if (const auto changed = onChange)
-            changed();
-    }
+    if (code == EN_CHANGE && !m_settingText)
+        raise(m_alive, this, &TextBox::onChange);
 }
 
 // ---- list boxes ------------------------------------------------------------
@@ -206,8 +199,7 @@ void List::notify(int code)
     if (code != LBN_SELCHANGE)
         return;
     m_picked = true;
-    if (const auto clicked = onClick)
-        clicked();
+    raise(m_alive, this, &ListBox::onClick);
 }
 
 // ---- buttons, check boxes, labels --------------------------------------------
@@ -237,10 +229,8 @@ void PushButton::setEnabled(bool enabled)
 
 void PushButton::notify(int code)
 {
-    if (code != BN_CLICKED)
-        return;
-    if (const auto clicked = onClick)
-        clicked();
+    if (code == BN_CLICKED)
+        raise(m_alive, this, &Button::onClick);
 }
 
 CheckBox::State Check::state() const
@@ -276,8 +266,8 @@ void StaticText::setCaption(const Text &caption)
 
 // ---- timers --------------------------------------------------------------------
 
-IntervalTimer::IntervalTimer(HWND owner, UINT_PTR id, int interval, bool enabled)
-    : m_owner(owner), m_id(id), m_interval(interval), m_enabled(enabled)
+IntervalTimer::IntervalTimer(HWND owner, UINT_PTR id, int interval, bool enabled, Watch alive)
+    : m_owner(owner), m_id(id), m_interval(interval), m_enabled(enabled), m_alive(std::move(alive))
 {
     apply();
 }
@@ -306,10 +296,8 @@ void IntervalTimer::apply()
 
 void IntervalTimer::tick()
 {
-    if (!m_enabled || m_interval <= 0)
-        return;
-    if (const auto ticked = onTick)
-        ticked();
+    if (m_enabled && m_interval > 0)
+        raise(m_alive, this, &Timer::onTick);
 }
 
 // ---- drive, folder and file lists ------------------------------------------------
@@ -422,7 +410,7 @@ Listing listFolder(const std::wstring &folder, bool directories)
     return listing;
 }
 
-DriveCombo::DriveCombo(HWND handle) : Child(handle)
+DriveCombo::DriveCombo(HWND handle, Watch alive) : Child(handle, std::move(alive))
 {
     const QuietErrors quiet;
     wchar_t roots[512] = {};
@@ -460,13 +448,11 @@ Text DriveCombo::drive() const
 
 void DriveCombo::notify(int code)
 {
-    if (code != CBN_SELCHANGE)
-        return;
-    if (const auto changed = onChange)
-        changed();
+    if (code == CBN_SELCHANGE)
+        raise(m_alive, this, &DriveList::onChange);
 }
 
-FolderTree::FolderTree(HWND handle) : Child(handle)
+FolderTree::FolderTree(HWND handle, Watch alive) : Child(handle, std::move(alive))
 {
     setPath(fromWide(currentFolder()));
 }
@@ -537,13 +523,11 @@ void FolderTree::notify(int code)
     if (row < 0 || std::size_t(row) >= m_rows.size())
         return;
     // A folder that cannot be opened is passed over.
-    if (setPath(fromWide(m_rows[std::size_t(row)])))
-        return;
-    if (const auto changed = onChange)
-        changed();
+    if (!setPath(fromWide(m_rows[std::size_t(row)])))
+        raise(m_alive, this, &FolderList::onChange);
 }
 
-FileNames::FileNames(HWND handle) : Child(handle)
+FileNames::FileNames(HWND handle, Watch alive) : Child(handle, std::move(alive))
 {
     setPath(fromWide(currentFolder()));
 }
@@ -574,10 +558,8 @@ Text FileNames::selectedName() const
 
 void FileNames::notify(int code)
 {
-    if (code != LBN_DBLCLK)
-        return;
-    if (const auto doubleClicked = onDoubleClick)
-        doubleClicked();
+    if (code == LBN_DBLCLK)
+        raise(m_alive, this, &FileList::onDoubleClick);
 }
 
 } // namespace forms::win32

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "controls.h"
+#include "view.h"
 
 #include <windows.h>
 
@@ -20,37 +21,37 @@ Text fromWide(const std::wstring &text);
 Text windowText(HWND window);
 
 // A control with a window of its own, as its parent window hears from it.
+// It raises its events while its view, watched by alive, lives.
 class Child
 {
 public:
-    explicit Child(HWND handle) : m_handle(handle) { }
+    explicit Child(HWND handle, Watch alive = {}) : m_handle(handle), m_alive(std::move(alive)) { }
     virtual ~Child() = default;
 
     HWND handle() const { return m_handle; }
+    const Watch &alive() const { return m_alive; }
     // A WM_COMMAND notification of this control.
     virtual void notify(int /*code*/) { }
 
 protected:
     HWND m_handle;
+    Watch m_alive;
 };
 
 class Edit : public TextBox, public Child
 {
 public:
-    // alive expires with the window: a key handler may destroy it.
-    Edit(HWND handle, bool multiLine, std::weak_ptr<void> alive);
+    Edit(HWND handle, bool multiLine, Watch alive);
     Text text() const override;
     void setText(const Text &text) override;
     void setFocus() override;
     void notify(int code) override;
 
     bool multiLine() const { return m_multiLine; }
-    const std::weak_ptr<void> &alive() const { return m_alive; }
 
 private:
     bool m_multiLine;
     bool m_settingText = false;
-    std::weak_ptr<void> m_alive;
 };
 
 class List : public ListBox, public Child
@@ -108,7 +109,7 @@ public:
 class IntervalTimer : public Timer
 {
 public:
-    IntervalTimer(HWND owner, UINT_PTR id, int interval, bool enabled);
+    IntervalTimer(HWND owner, UINT_PTR id, int interval, bool enabled, Watch alive);
     int interval() const override { return m_interval; }
     void setInterval(int milliseconds) override;
     bool isEnabled() const override { return m_enabled; }
@@ -123,13 +124,14 @@ private:
     UINT_PTR m_id;
     int m_interval;
     bool m_enabled;
+    Watch m_alive;
 };
 
 // The drives as Windows' drive lists show them: "c: [LABEL]".
 class DriveCombo : public DriveList, public Child
 {
 public:
-    explicit DriveCombo(HWND handle);
+    DriveCombo(HWND handle, Watch alive);
     Text drive() const override;
     void notify(int code) override;
 
@@ -142,7 +144,7 @@ private:
 class FolderTree : public FolderList, public Child
 {
 public:
-    explicit FolderTree(HWND handle);
+    FolderTree(HWND handle, Watch alive);
     Text path() const override { return fromWide(m_path); }
     std::optional<Text> setPath(const Text &path) override;
     void notify(int code) override;
@@ -157,7 +159,7 @@ private:
 class FileNames : public FileList, public Child
 {
 public:
-    explicit FileNames(HWND handle);
+    FileNames(HWND handle, Watch alive);
     Text path() const override { return fromWide(m_path); }
     void setPath(const Text &path) override;
     Text selectedName() const override;

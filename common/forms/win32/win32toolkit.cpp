@@ -1,13 +1,13 @@
 #include "win32toolkit.h"
 
-#include "resourceids.h"
+#include "builder.h"
 #include "win32controls.h"
 
 #include <commctrl.h>
 
 #include <algorithm>
-#include <climits>
 #include <cstdlib>
+#include <cstring>
 #include <map>
 #include <set>
 #include <string>
@@ -43,20 +43,6 @@ int systemDpi()
     if (screen)
         ::ReleaseDC(nullptr, screen);
     return dpi > 0 ? dpi : 96;
-}
-
-int iconResource(Icon icon)
-{
-    switch (icon) {
-    case Icon::Quillpost:
-    case Icon::Crier:
-        return QUILLON_IDI_PROGRAM;
-    case Icon::FilePicker:
-        return QUILLON_IDI_FILEPICKER;
-    case Icon::None:
-        break;
-    }
-    return 0;
 }
 
 LRESULT CALLBACK windowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
@@ -100,13 +86,13 @@ void registerWindowClass()
     ::RegisterClassExW(&type);
 }
 
-class Win32View : public View
+class Win32View : public View, private ControlMaker
 {
 public:
     Win32View(Toolkit &toolkit, const WindowSpec &spec);
     ~Win32View() override;
 
-    Control *find(const char *name) override;
+    Control *find(const char *name) override { return m_controls.find(name); }
     Text caption() const override { return windowText(m_window); }
     void setCaption(const Text &caption) override
     {
@@ -119,30 +105,47 @@ public:
     void messageBox(const Text &text, const Text &title, BoxIcon icon) override;
 
     HWND window() const { return m_window; }
+    const WindowSpec &spec() const { return m_spec; }
     // The window, from its first message on.
     void attach(HWND window) { m_window = window; }
     LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam);
 
 private:
-    void add(const ControlSpec &row, int id);
-    HWND createChild(const ControlSpec &row, int id, const wchar_t *type, DWORD style,
-        DWORD exStyle = 0, int extraHeight = 0);
+    std::unique_ptr<Control> label(const ControlSpec &row) override;
+    std::unique_ptr<Control> textBox(const ControlSpec &row) override;
+    std::unique_ptr<Control> multiLineTextBox(const ControlSpec &row) override;
+    std::unique_ptr<Control> listBox(const ControlSpec &row) override;
+    std::unique_ptr<Control> button(const ControlSpec &row) override;
+    std::unique_ptr<Control> checkBox(const ControlSpec &row) override;
+    std::unique_ptr<Control> timer(const ControlSpec &row) override;
+    std::unique_ptr<Control> driveList(const ControlSpec &row) override;
+    std::unique_ptr<Control> folderList(const ControlSpec &row) override;
+    std::unique_ptr<Control> fileList(const ControlSpec &row) override;
+
+    HWND createChild(const ControlSpec &row, const wchar_t *type, DWORD style, DWORD exStyle = 0,
+        int extraHeight = 0);
+    // Hears the child's notifications from now on.
+    template<class Adapter>
+    std::unique_ptr<Control> adopt(std::unique_ptr<Adapter> child)
+    {
+        m_children[::GetDlgCtrlID(child->handle())] = child.get();
+        return child;
+    }
     void addTooltip(HWND control, const char16_t *text);
-    void setIcon(Icon icon);
+    void setIcon(const char *name);
     void closed();
     void restoreFocus();
 
     Toolkit &m_toolkit;
+    const WindowSpec &m_spec;
     HWND m_window = nullptr;
     HWND m_tooltips = nullptr;
     // The control that gets the focus when the window is activated.
     HWND m_focus = nullptr;
-    std::map<std::string, std::unique_ptr<Control>> m_controls;
+    Controls m_controls;
     std::map<int, Child *> m_children;
     std::map<UINT_PTR, IntervalTimer *> m_timers;
     std::set<HWND> m_menuBackground;
-    // Expires when the view goes: a form may destroy it from its handlers.
-    std::shared_ptr<void> m_alive = std::make_shared<char>();
 };
 
 LRESULT CALLBACK windowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
@@ -159,7 +162,7 @@ LRESULT CALLBACK windowProcedure(HWND window, UINT message, WPARAM wParam, LPARA
     return view->handle(message, wParam, lParam);
 }
 
-Win32View::Win32View(Toolkit &toolkit, const WindowSpec &spec) : m_toolkit(toolkit)
+Win32View::Win32View(Toolkit &toolkit, const WindowSpec &spec) : m_toolkit(toolkit), m_spec(spec)
 {
     registerWindowClass();
     // A fixed border, a caption and the close button: no minimise, no
@@ -176,37 +179,22 @@ Win32View::Win32View(Toolkit &toolkit, const WindowSpec &spec) : m_toolkit(toolk
     liveWindows().insert(m_window);
     setIcon(spec.icon);
 
-    // Created in tab order: the dialog keys walk the child windows in the
-    // order they were made, Tab and the access keys alike.  Rows without a
-    // tab stop keep their place among the others.
-    std::vector<int> rows(spec.controls.size());
-    for (std::size_t i = 0; i < rows.size(); ++i)
-        rows[i] = int(i);
-    std::stable_sort(rows.begin(), rows.end(), [&](int a, int b) {
-        const auto order = [](int tab) { return tab < 0 ? INT_MAX : tab; };
-        return order(spec.controls[std::size_t(a)].tabIndex)
-            < order(spec.controls[std::size_t(b)].tabIndex);
-    });
-    for (int row : rows)
-        add(spec.controls[std::size_t(row)], firstControlId + row);
+    // Made in tab order: the dialog keys walk the child windows in the
+    // order they were made, Tab and the access keys alike.
+    m_controls.build(spec, *this);
 }
 
 Win32View::~Win32View()
 {
+    // No event reaches the form from here on.
+    endEvents();
     for (const auto &[id, timer] : m_timers)
         ::KillTimer(m_window, id);
     liveWindows().erase(m_window);
-    // No event reaches the form from here on.
     for (const auto &[id, child] : m_children)
         ::SetWindowLongPtrW(child->handle(), GWLP_USERDATA, 0);
     ::SetWindowLongPtrW(m_window, GWLP_USERDATA, 0);
     ::DestroyWindow(m_window);
-}
-
-Control *Win32View::find(const char *name)
-{
-    const auto found = m_controls.find(name);
-    return found == m_controls.end() ? nullptr : found->second.get();
 }
 
 void Win32View::show()
@@ -248,14 +236,9 @@ void Win32View::messageBox(const Text &text, const Text &title, BoxIcon icon)
 void Win32View::closed()
 {
     Toolkit &toolkit = m_toolkit;
-    const HWND window = m_window;
-    const std::weak_ptr<void> alive = m_alive;
-    if (const auto closing = onClose)
-        closing();
-    if (!alive.expired()) {
-        // Closed, not gone: the form destroys its view when it wants to.
-        ::ShowWindow(window, SW_HIDE);
-    }
+    // Closed, not gone: the form destroys its view when it wants to.
+    if (raise(watch(), this, &View::onClose))
+        ::ShowWindow(m_window, SW_HIDE);
     if (toolkit.quitOnLastWindowClosed() && !anyWindowShown())
         ::PostQuitMessage(0);
 }
@@ -332,8 +315,8 @@ LRESULT Win32View::handle(UINT message, WPARAM wParam, LPARAM lParam)
     return ::DefWindowProcW(m_window, message, wParam, lParam);
 }
 
-HWND Win32View::createChild(const ControlSpec &row, int id, const wchar_t *type, DWORD style,
-    DWORD exStyle, int extraHeight)
+HWND Win32View::createChild(
+    const ControlSpec &row, const wchar_t *type, DWORD style, DWORD exStyle, int extraHeight)
 {
     style |= WS_CHILD;
     if (!(row.flags & Hidden))
@@ -347,6 +330,7 @@ HWND Win32View::createChild(const ControlSpec &row, int id, const wchar_t *type,
     const int top = m_toolkit.scaled(row.top);
     const int width = m_toolkit.scaled(row.left + row.width) - left;
     const int height = m_toolkit.scaled(row.top + row.height) - top;
+    const int id = controlId(m_spec, row.name);
     const HWND control = ::CreateWindowExW(exStyle, type, caption.c_str(), style, left, top, width,
         height + extraHeight, m_window, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
         ::GetModuleHandleW(nullptr), nullptr);
@@ -360,78 +344,85 @@ HWND Win32View::createChild(const ControlSpec &row, int id, const wchar_t *type,
     return control;
 }
 
-void Win32View::add(const ControlSpec &row, int id)
+std::unique_ptr<Control> Win32View::label(const ControlSpec &row)
 {
-    const auto adopt = [&](std::unique_ptr<Child> child) {
-        Child *raw = child.get();
-        m_children[id] = raw;
-        m_controls[row.name] = std::unique_ptr<Control>(dynamic_cast<Control *>(child.release()));
-        return raw;
-    };
+    return adopt(std::make_unique<StaticText>(createChild(row, L"STATIC", SS_LEFT)));
+}
 
-    switch (row.kind) {
-    case Kind::Label:
-        adopt(std::make_unique<StaticText>(createChild(row, id, L"STATIC", SS_LEFT)));
-        break;
-    case Kind::TextBox: {
-        const HWND edit = createChild(
-            row, id, L"EDIT", ES_LEFT | ES_AUTOHSCROLL | WS_TABSTOP, WS_EX_CLIENTEDGE);
-        // 0 lifts the control's own limit.
-        ::SendMessageW(edit, EM_LIMITTEXT, WPARAM(std::max(row.maxLength, 0)), 0);
-        adopt(std::make_unique<Edit>(edit, false, m_alive));
-        break;
-    }
-    case Kind::MultiLineTextBox: {
-        DWORD style = ES_LEFT | ES_MULTILINE | ES_WANTRETURN | ES_AUTOVSCROLL | WS_TABSTOP;
-        if (row.flags & ScrollBars)
-            style |= WS_VSCROLL;
-        const HWND edit = createChild(row, id, L"EDIT", style, WS_EX_CLIENTEDGE);
-        ::SendMessageW(edit, EM_LIMITTEXT, 0, 0);
-        adopt(std::make_unique<Edit>(edit, true, m_alive));
-        break;
-    }
-    case Kind::ListBox: {
-        DWORD style = LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | WS_TABSTOP;
-        if (row.flags & ExtendedSelection)
-            style |= LBS_EXTENDEDSEL;
-        const HWND list = createChild(row, id, L"LISTBOX", style, WS_EX_CLIENTEDGE);
-        if (row.flags & MenuBackground)
-            m_menuBackground.insert(list);
-        adopt(std::make_unique<List>(list));
-        break;
-    }
-    case Kind::Button:
-        adopt(std::make_unique<PushButton>(
-            createChild(row, id, L"BUTTON", BS_PUSHBUTTON | WS_TABSTOP)));
-        break;
-    case Kind::CheckBox:
-        adopt(std::make_unique<Check>(createChild(row, id, L"BUTTON", BS_3STATE | WS_TABSTOP)));
-        break;
-    case Kind::Timer: {
-        auto timer = std::make_unique<IntervalTimer>(
-            m_window, UINT_PTR(id), row.interval, !(row.flags & Disabled));
-        m_timers[UINT_PTR(id)] = timer.get();
-        m_controls[row.name] = std::move(timer);
-        break;
-    }
-    case Kind::DriveList: {
-        // The height of a drop-down list's window includes its open list;
-        // the closed box takes its height from the selection field.
-        const HWND combo = createChild(row, id, L"COMBOBOX",
-            CBS_DROPDOWNLIST | CBS_HASSTRINGS | WS_VSCROLL | WS_TABSTOP, 0, m_toolkit.scaled(160));
-        fitClosedHeight(combo, m_toolkit.scaled(row.top + row.height) - m_toolkit.scaled(row.top));
-        adopt(std::make_unique<DriveCombo>(combo));
-        break;
-    }
-    case Kind::FolderList:
-        adopt(std::make_unique<FolderTree>(createChild(row, id, L"LISTBOX",
-            LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | WS_TABSTOP, WS_EX_CLIENTEDGE)));
-        break;
-    case Kind::FileList:
-        adopt(std::make_unique<FileNames>(createChild(row, id, L"LISTBOX",
-            LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | WS_TABSTOP, WS_EX_CLIENTEDGE)));
-        break;
-    }
+std::unique_ptr<Control> Win32View::textBox(const ControlSpec &row)
+{
+    const HWND edit
+        = createChild(row, L"EDIT", ES_LEFT | ES_AUTOHSCROLL | WS_TABSTOP, WS_EX_CLIENTEDGE);
+    // 0 lifts the control's own limit.
+    ::SendMessageW(edit, EM_LIMITTEXT, WPARAM(std::max(row.maxLength, 0)), 0);
+    return adopt(std::make_unique<Edit>(edit, false, watch()));
+}
+
+std::unique_ptr<Control> Win32View::multiLineTextBox(const ControlSpec &row)
+{
+    DWORD style = ES_LEFT | ES_MULTILINE | ES_WANTRETURN | ES_AUTOVSCROLL | WS_TABSTOP;
+    if (row.flags & ScrollBars)
+        style |= WS_VSCROLL;
+    const HWND edit = createChild(row, L"EDIT", style, WS_EX_CLIENTEDGE);
+    ::SendMessageW(edit, EM_LIMITTEXT, 0, 0);
+    return adopt(std::make_unique<Edit>(edit, true, watch()));
+}
+
+std::unique_ptr<Control> Win32View::listBox(const ControlSpec &row)
+{
+    DWORD style = LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | WS_TABSTOP;
+    if (row.flags & ExtendedSelection)
+        style |= LBS_EXTENDEDSEL;
+    const HWND list = createChild(row, L"LISTBOX", style, WS_EX_CLIENTEDGE);
+    if (row.flags & MenuBackground)
+        m_menuBackground.insert(list);
+    return adopt(std::make_unique<List>(list, watch()));
+}
+
+std::unique_ptr<Control> Win32View::button(const ControlSpec &row)
+{
+    return adopt(std::make_unique<PushButton>(
+        createChild(row, L"BUTTON", BS_PUSHBUTTON | WS_TABSTOP), watch()));
+}
+
+std::unique_ptr<Control> Win32View::checkBox(const ControlSpec &row)
+{
+    return adopt(std::make_unique<Check>(createChild(row, L"BUTTON", BS_3STATE | WS_TABSTOP)));
+}
+
+std::unique_ptr<Control> Win32View::timer(const ControlSpec &row)
+{
+    const auto id = UINT_PTR(controlId(m_spec, row.name));
+    auto timer = std::make_unique<IntervalTimer>(
+        m_window, id, row.interval, !(row.flags & Disabled), watch());
+    m_timers[id] = timer.get();
+    return timer;
+}
+
+std::unique_ptr<Control> Win32View::driveList(const ControlSpec &row)
+{
+    // The height of a drop-down list's window includes its open list;
+    // the closed box takes its height from the selection field.
+    const HWND combo = createChild(row, L"COMBOBOX",
+        CBS_DROPDOWNLIST | CBS_HASSTRINGS | WS_VSCROLL | WS_TABSTOP, 0, m_toolkit.scaled(160));
+    fitClosedHeight(combo, m_toolkit.scaled(row.top + row.height) - m_toolkit.scaled(row.top));
+    return adopt(std::make_unique<DriveCombo>(combo, watch()));
+}
+
+std::unique_ptr<Control> Win32View::folderList(const ControlSpec &row)
+{
+    return adopt(std::make_unique<FolderTree>(
+        createChild(row, L"LISTBOX", LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | WS_TABSTOP,
+            WS_EX_CLIENTEDGE),
+        watch()));
+}
+
+std::unique_ptr<Control> Win32View::fileList(const ControlSpec &row)
+{
+    return adopt(std::make_unique<FileNames>(
+        createChild(row, L"LISTBOX", LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | WS_TABSTOP,
+            WS_EX_CLIENTEDGE),
+        watch()));
 }
 
 void Win32View::addTooltip(HWND control, const char16_t *text)
@@ -455,15 +446,16 @@ void Win32View::addTooltip(HWND control, const char16_t *text)
     ::SendMessageW(m_tooltips, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
 }
 
-void Win32View::setIcon(Icon icon)
+void Win32View::setIcon(const char *name)
 {
-    const int resource = iconResource(icon);
-    if (!resource)
+    // The program's resources hold its icons, by name.
+    if (!name)
         return;
+    const std::wstring resource(name, name + std::strlen(name));
     const HINSTANCE module = ::GetModuleHandleW(nullptr);
     for (const auto &[which, width, height] : {std::tuple {ICON_BIG, SM_CXICON, SM_CYICON},
              std::tuple {ICON_SMALL, SM_CXSMICON, SM_CYSMICON}}) {
-        const HANDLE image = ::LoadImageW(module, MAKEINTRESOURCEW(resource), IMAGE_ICON,
+        const HANDLE image = ::LoadImageW(module, resource.c_str(), IMAGE_ICON,
             ::GetSystemMetrics(width), ::GetSystemMetrics(height), LR_SHARED);
         if (image)
             ::SendMessageW(m_window, WM_SETICON, WPARAM(which), reinterpret_cast<LPARAM>(image));
@@ -547,6 +539,12 @@ HWND windowOf(forms::View &view)
 {
     auto *win32View = dynamic_cast<Win32View *>(&view);
     return win32View ? win32View->window() : nullptr;
+}
+
+const WindowSpec *tableOf(forms::View &view)
+{
+    auto *win32View = dynamic_cast<Win32View *>(&view);
+    return win32View ? &win32View->spec() : nullptr;
 }
 
 } // namespace forms::win32

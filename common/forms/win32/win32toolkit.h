@@ -54,5 +54,7 @@ private:
 // The top-level window of a view built by this toolkit, for tests and
 // screenshots; nullptr for any other view.
 HWND windowOf(forms::View &view);
+// The table such a view was built from; nullptr for any other view.
+const WindowSpec *tableOf(forms::View &view);
 
 } // namespace forms::win32

@@ -1,9 +1,11 @@
 // Quillpost.exe end to end under Wine, driven from outside its process: a
 // copy of the program with the stand-in netapi32.dll and a preset
 // Quillpost.ini beside it, in a folder of the test's own.
+#include "exeresources.h"
 #include "fakenetapi.h"
 #include "frmmain.h"
 #include "programdriver.h"
+#include "resourceids.h"
 #include "tempfolder.h"
 #include "win32toolkit.h"
 
@@ -13,19 +15,14 @@
 
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <string>
+#include <vector>
 
 using namespace win32testing;
 namespace fs = std::filesystem;
 
 namespace {
-
-fs::path besideThisTest(const wchar_t *name)
-{
-    wchar_t path[MAX_PATH] = {};
-    ::GetModuleFileNameW(nullptr, path, MAX_PATH);
-    return fs::path(path).parent_path() / name;
-}
 
 class QuillpostExe : public testing::Test
 {
@@ -121,6 +118,40 @@ TEST_F(QuillpostExe, SendsAndReportsSuccessAndFailure)
 
     ::PostMessageW(window, WM_CLOSE, 0, 0);
     EXPECT_EQ(program->waitForExit(), 0u);
+}
+
+TEST(QuillpostExeFile, IconAsExplorerShowsIt)
+{
+    const auto program = besideThisTest(L"Quillpost.exe");
+    ASSERT_TRUE(std::filesystem::exists(program));
+    // The icon the window's table names.
+    const std::string name = quillpost::mainWindow.icon;
+    EXPECT_EQ(iconGroup(program, std::wstring(name.begin(), name.end()).c_str()),
+        (std::vector<IconImage> {{32, 32, 4}}));
+    EXPECT_EQ(firstIconGroup(program), L"QUILLPOST");
+}
+
+TEST(QuillpostExeFile, VersionRecord)
+{
+    const auto record = versionRecord(besideThisTest(L"Quillpost.exe"));
+    EXPECT_EQ(record.block, L"040904B0");
+    EXPECT_EQ(record.strings,
+        (std::map<std::wstring, std::wstring> {
+            {L"Comments", L"Send messages on Windows NT/2000/XP."},
+            {L"FileDescription", L"Send messages on Windows NT/2000/XP"},
+            {L"FileVersion", L"1.00.0011"},
+            {L"InternalName", L"Quillpost"},
+            {L"OriginalFilename", L"Quillpost.exe"},
+            {L"ProductName", L"Windows Quillon"},
+            {L"ProductVersion", L"1.00.0011"},
+        }));
+}
+
+TEST(QuillpostExeFile, TellsWindowsItScalesWithTheDpi)
+{
+    const std::string manifest = win32testing::resourceBytes(
+        win32testing::besideThisTest(L"Quillpost.exe"), QUILLON_RT_MANIFEST, QUILLON_MANIFEST);
+    EXPECT_NE(manifest.find(">true</dpiAware>"), std::string::npos) << manifest;
 }
 
 } // namespace

@@ -28,8 +28,8 @@ struct IconImage
     bool operator==(const IconImage &) const = default;
 };
 
-// The images of the icon group with that number; empty when there is none.
-inline std::vector<IconImage> iconGroup(const std::filesystem::path &program, int id)
+// The images of the icon group of that name; empty when there is none.
+inline std::vector<IconImage> iconGroup(const std::filesystem::path &program, const wchar_t *name)
 {
 #pragma pack(push, 2)
     struct Entry
@@ -50,7 +50,7 @@ inline std::vector<IconImage> iconGroup(const std::filesystem::path &program, in
         program.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
     if (!module)
         return images;
-    if (const HRSRC found = ::FindResourceW(module, MAKEINTRESOURCEW(id), RT_GROUP_ICON)) {
+    if (const HRSRC found = ::FindResourceW(module, name, RT_GROUP_ICON)) {
         const auto *group
             = static_cast<const Directory *>(::LockResource(::LoadResource(module, found)));
         for (WORD i = 0; group && i < group->count; ++i) {
@@ -65,6 +65,28 @@ inline std::vector<IconImage> iconGroup(const std::filesystem::path &program, in
     }
     ::FreeLibrary(module);
     return images;
+}
+
+// The name of the program's first icon group, the one Explorer shows, in
+// upper case; "#N" for a number.
+inline std::wstring firstIconGroup(const std::filesystem::path &program)
+{
+    std::wstring first;
+    const HMODULE module = ::LoadLibraryExW(
+        program.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+    if (!module)
+        return first;
+    ::EnumResourceNamesW(
+        module, RT_GROUP_ICON,
+        [](HMODULE, LPCWSTR, LPWSTR name, LONG_PTR found) -> BOOL {
+            auto &text = *reinterpret_cast<std::wstring *>(found);
+            text = IS_INTRESOURCE(name) ? L"#" + std::to_wstring(reinterpret_cast<ULONG_PTR>(name))
+                                        : std::wstring(name);
+            return FALSE;
+        },
+        reinterpret_cast<LONG_PTR>(&first));
+    ::FreeLibrary(module);
+    return first;
 }
 
 // The bytes of a resource of the program; empty when there is none.
