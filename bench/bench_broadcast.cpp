@@ -14,6 +14,7 @@
 #include <QListWidget>
 #include <QTemporaryDir>
 
+#include <atomic>
 #include <cstdio>
 #include <string>
 
@@ -22,17 +23,16 @@ namespace {
 class InstantSystem : public forms::System
 {
 public:
-    bool broadcastMessage(
-        const std::u16string &, const std::u16string &, const std::u16string &) override
+    SendResult sendMessage(const std::u16string &, const std::u16string &, std::stop_token) override
     {
         ++sends;
-        return true;
+        return {SendOutcome::Delivered, {}};
     }
     std::u16string computerName() override { return u"BENCH"; }
     std::u16string programFolder() override { return folder; }
 
     std::u16string folder;
-    long sends = 0;
+    std::atomic<long> sends = 0;
 };
 
 std::u16string rangeEntry(int block)

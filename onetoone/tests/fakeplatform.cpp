@@ -13,14 +13,14 @@ void reset()
     state() = State();
 }
 
-bool System::broadcastMessage(
-    const std::u16string &toUser, const std::u16string &fromUser, const std::u16string &message)
+SendResult System::sendMessage(
+    const std::u16string &toUser, const std::u16string &message, std::stop_token)
 {
-    state().calls.push_back({QString::fromStdU16String(toUser), QString::fromStdU16String(fromUser),
-        QString::fromStdU16String(message)});
+    state().calls.push_back(
+        {QString::fromStdU16String(toUser), QString::fromStdU16String(message)});
     if (state().onBroadcast)
         state().onBroadcast();
-    return state().broadcastResult;
+    return {state().broadcastResult ? SendOutcome::Delivered : SendOutcome::Failed, {}};
 }
 
 std::u16string System::computerName()

@@ -17,7 +17,6 @@ namespace fakeplatform {
 struct BroadcastCall
 {
     QString toUser;
-    QString fromUser;
     QString message;
 };
 
@@ -44,8 +43,8 @@ void reset();
 class System : public forms::System
 {
 public:
-    bool broadcastMessage(const std::u16string &toUser, const std::u16string &fromUser,
-        const std::u16string &message) override;
+    SendResult sendMessage(
+        const std::u16string &toUser, const std::u16string &message, std::stop_token stop) override;
     std::u16string computerName() override;
     bool fileExists(const std::u16string &path) override;
 };

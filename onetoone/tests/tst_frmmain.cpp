@@ -77,7 +77,6 @@ private slots:
     void failedSend();
     void captionWhileSending();
     void errorCaptionUntilNextSend();
-    void readOrder();
     void spacesTravelAsTyped();
     void multiLineMessage();
     void noBreakSpaceKept();
@@ -393,7 +392,6 @@ void TestFrmMain::enterInMessageStartsNewLine()
 
 void TestFrmMain::successfulSend()
 {
-    fakeplatform::state().computerName = QStringLiteral("MY-COMPUTER");
     openWindow();
     QVERIFY(typeBoth(QStringLiteral("PC12"), QStringLiteral("Lunch at noon?")));
     auto *cmdSend = child<QPushButton>("cmdSend");
@@ -414,7 +412,6 @@ void TestFrmMain::successfulSend()
     QCOMPARE(fakeplatform::state().calls.size(), std::size_t(1));
     const auto &call = fakeplatform::state().calls[0];
     QCOMPARE(call.toUser, QStringLiteral("PC12"));
-    QCOMPARE(call.fromUser, QStringLiteral("MY-COMPUTER"));
     QCOMPARE(call.message, QStringLiteral("Lunch at noon?"));
 
     auto *txtMessage = child<QPlainTextEdit>("txtMessage");
@@ -488,21 +485,6 @@ void TestFrmMain::errorCaptionUntilNextSend()
     QCOMPARE(window->windowTitle(), QStringLiteral("Windows Quillon"));
     QCOMPARE(watcher->boxes.size(), 2);
     QCOMPARE(fakeplatform::state().calls[1].message, QStringLiteral("hello!"));
-}
-
-void TestFrmMain::readOrder()
-{
-    // The recipient is read before the computer name, the message after it.
-    openWindow();
-    QVERIFY(typeBoth(QStringLiteral("FIRST-PC"), QStringLiteral("first message")));
-    fakeplatform::state().onComputerName = [&] {
-        child<QLineEdit>("txtTo")->setText(QStringLiteral("LATER-PC"));
-        child<QPlainTextEdit>("txtMessage")->setPlainText(QStringLiteral("later message"));
-    };
-    QTest::mouseClick(child<QPushButton>("cmdSend"), Qt::LeftButton);
-    QCOMPARE(fakeplatform::state().calls.size(), std::size_t(1));
-    QCOMPARE(fakeplatform::state().calls[0].toUser, QStringLiteral("FIRST-PC"));
-    QCOMPARE(fakeplatform::state().calls[0].message, QStringLiteral("later message"));
 }
 
 void TestFrmMain::spacesTravelAsTyped()

@@ -348,6 +348,13 @@ void Toolkit::endProcess()
     std::_Exit(0);
 }
 
+void Toolkit::post(std::function<void()> task)
+{
+    // A queued call on the application object runs in its thread's event
+    // loop, nested ones (a message box) included.
+    QMetaObject::invokeMethod(QCoreApplication::instance(), std::move(task), Qt::QueuedConnection);
+}
+
 QWidget *widgetOf(forms::View &view)
 {
     auto *qtView = dynamic_cast<QtView *>(&view);

@@ -1,5 +1,6 @@
 #include "win32toolkit.h"
 
+#include "postqueue.h"
 #include "resourceids.h"
 #include "win32controls.h"
 
@@ -494,6 +495,7 @@ Toolkit::Toolkit(int dpi) : m_dpi(dpi > 0 ? dpi : systemDpi())
     font.lfWidth = 0;
     wcscpy_s(font.lfFaceName, L"MS Sans Serif");
     m_font = ::CreateFontIndirectW(&font);
+    m_posted = std::make_unique<PostQueue>();
 }
 
 Toolkit::~Toolkit()
@@ -541,6 +543,11 @@ void Toolkit::endProcess()
 {
     // At once: nothing is saved, no window asks anything.
     ::ExitProcess(0);
+}
+
+void Toolkit::post(std::function<void()> task)
+{
+    m_posted->post(std::move(task));
 }
 
 HWND windowOf(forms::View &view)
