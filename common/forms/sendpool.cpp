@@ -117,8 +117,7 @@ void SendPool::collect()
         if (!*alive)
             return;
     }
-    if (!m_stopped && m_allStarted && m_running == 0 && m_underWay.empty()
-        && m_handlers.finished) {
+    if (!m_stopped && m_allStarted && m_running == 0 && m_underWay.empty() && m_handlers.finished) {
         // Last, and a copy: the handler may end the pool.
         m_stopped = true;
         const auto finished = m_handlers.finished;

@@ -23,8 +23,8 @@ public:
     ThreadSendWorkers(const ThreadSendWorkers &) = delete;
     ThreadSendWorkers &operator=(const ThreadSendWorkers &) = delete;
 
-    void send(SendRequest request, std::stop_token stop,
-        std::function<void(SendResult)> done) override;
+    void send(
+        SendRequest request, std::stop_token stop, std::function<void(SendResult)> done) override;
 
 private:
     struct Job

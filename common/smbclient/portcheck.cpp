@@ -66,9 +66,8 @@ bool isDottedIpv4(std::string_view text)
     return parse(text, address);
 }
 
-PortAnswer checkPort(
-    std::string_view address, std::uint16_t port, std::chrono::milliseconds timeout,
-    std::stop_token stop)
+PortAnswer checkPort(std::string_view address, std::uint16_t port,
+    std::chrono::milliseconds timeout, std::stop_token stop)
 {
     sockaddr_in peer {};
     peer.sin_family = AF_INET;

@@ -24,8 +24,7 @@ bool isDottedIpv4(std::string_view text);
 
 // Connects to port of a dotted IPv4 address and waits at most timeout for
 // the answer; Unknown for any other text.
-PortAnswer checkPort(
-    std::string_view address, std::uint16_t port, std::chrono::milliseconds timeout,
-    std::stop_token stop = {});
+PortAnswer checkPort(std::string_view address, std::uint16_t port,
+    std::chrono::milliseconds timeout, std::stop_token stop = {});
 
 } // namespace smbclient
