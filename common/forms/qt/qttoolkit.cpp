@@ -268,6 +268,10 @@ void QtView::add(const ControlSpec &row)
         auto *list = new ListWidget(parent);
         list->setSelectionMode(row.flags & ExtendedSelection ? QAbstractItemView::ExtendedSelection
                                                              : QAbstractItemView::SingleSelection);
+        // One line of text per entry: every entry as high as the first, so
+        // that a new one does not make the list measure all the others
+        // again (a status list of many thousand lines would crawl).
+        list->setUniformItemSizes(true);
         if (row.flags & MenuBackground) {
             QPalette palette = list->palette();
             palette.setColor(
