@@ -46,7 +46,7 @@ public:
 
     // How many sends a run lets be under way at once when the settings name
     // no number: measured, see the README.
-    static constexpr int defaultParallel = 32;
+    static constexpr int defaultParallel = 40;
     static constexpr int maxParallel = 256;
 
 private:

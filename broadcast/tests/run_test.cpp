@@ -247,15 +247,15 @@ TEST_P(ParallelTest, SendsUnderWayAtOnce)
 }
 
 INSTANTIATE_TEST_SUITE_P(Settings, ParallelTest,
-    testing::Values(ParallelCase {"NoFile", nullptr, 32},
-        ParallelCase {"NoKey", "[Options]\nCount=0\n", 32},
+    testing::Values(ParallelCase {"NoFile", nullptr, 40},
+        ParallelCase {"NoKey", "[Options]\nCount=0\n", 40},
         ParallelCase {"One", "[Options]\nParallel=1\n", 1},
         ParallelCase {"Five", "[Options]\nParallel=5\n", 5},
         ParallelCase {"Blanks", "[Options]\nParallel = 7 \n", 7},
-        ParallelCase {"Zero", "[Options]\nParallel=0\n", 32},
-        ParallelCase {"Negative", "[Options]\nParallel=-3\n", 32},
-        ParallelCase {"Letters", "[Options]\nParallel=many\n", 32},
-        ParallelCase {"Fraction", "[Options]\nParallel=2.5\n", 32},
+        ParallelCase {"Zero", "[Options]\nParallel=0\n", 40},
+        ParallelCase {"Negative", "[Options]\nParallel=-3\n", 40},
+        ParallelCase {"Letters", "[Options]\nParallel=many\n", 40},
+        ParallelCase {"Fraction", "[Options]\nParallel=2.5\n", 40},
         ParallelCase {"AboveCeiling", "[Options]\nParallel=100000\n", 256},
         ParallelCase {"Huge", "[Options]\nParallel=99999999999999999999\n", 256}),
     [](const testing::TestParamInfo<ParallelCase> &info) { return std::string(info.param.name); });
@@ -355,8 +355,8 @@ TEST_F(RunTest, HugeBookIsExpandedAsItIsSent)
     system.holdSends = true;
     cmdSend().click();
     // 3.3 million hosts, of which the run holds only those under way.
-    EXPECT_EQ(lstTemp().count(), 32);
-    EXPECT_EQ(lstTemp().items.back(), u"10.0.0.32");
+    EXPECT_EQ(lstTemp().count(), 40);
+    EXPECT_EQ(lstTemp().items.back(), u"10.0.0.40");
 }
 
 // ---- a message no host could take ------------------------------------------------
