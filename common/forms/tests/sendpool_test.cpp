@@ -105,9 +105,8 @@ TEST_P(PoolOrderTest, ResultsInStartOrder)
 }
 
 INSTANTIATE_TEST_SUITE_P(Pools, PoolOrderTest,
-    testing::Values(
-        OrderCase {"OneAtATime", 1, 3, {u"H0", u"H1", u"H2"}, {{u"H1"}, {u"H2"}, {}},
-            {{u"H0"}, {u"H0", u"H1"}, {u"H0", u"H1", u"H2"}}},
+    testing::Values(OrderCase {"OneAtATime", 1, 3, {u"H0", u"H1", u"H2"}, {{u"H1"}, {u"H2"}, {}},
+                        {{u"H0"}, {u"H0", u"H1"}, {u"H0", u"H1", u"H2"}}},
         OrderCase {"InOrder", 3, 3, {u"H0", u"H1", u"H2"}, {{u"H1", u"H2"}, {u"H2"}, {}},
             {{u"H0"}, {u"H0", u"H1"}, {u"H0", u"H1", u"H2"}}},
         OrderCase {"Reversed", 3, 3, {u"H2", u"H1", u"H0"}, {{u"H0", u"H1"}, {u"H0"}, {}},
@@ -115,8 +114,7 @@ INSTANTIATE_TEST_SUITE_P(Pools, PoolOrderTest,
         OrderCase {"SlowFirst", 2, 4, {u"H1", u"H2", u"H3", u"H0"},
             {{u"H0", u"H2"}, {u"H0", u"H3"}, {u"H0"}, {}},
             {{}, {}, {}, {u"H0", u"H1", u"H2", u"H3"}}},
-        OrderCase {"MoreRoomThanHosts", 8, 2, {u"H1", u"H0"}, {{u"H0"}, {}},
-            {{}, {u"H0", u"H1"}}}),
+        OrderCase {"MoreRoomThanHosts", 8, 2, {u"H1", u"H0"}, {{u"H0"}, {}}, {{}, {u"H0", u"H1"}}}),
     [](const testing::TestParamInfo<OrderCase> &info) { return std::string(info.param.name); });
 
 TEST_F(PoolTest, AsksForTheNextSendOnlyWhenAPlaceIsFree)
@@ -201,12 +199,11 @@ TEST_F(PoolTest, HandlersMayEndThePool)
 {
     std::unique_ptr<forms::SendPool> pool;
     pool = std::make_unique<forms::SendPool>(toolkit, system, 2,
-        forms::SendPool::Handlers {
-            [this]() -> std::optional<forms::SendRequest> {
-                if (nextHost >= 2)
-                    return std::nullopt;
-                return forms::SendRequest {host(nextHost++), message};
-            },
+        forms::SendPool::Handlers {[this]() -> std::optional<forms::SendRequest> {
+                                       if (nextHost >= 2)
+                                           return std::nullopt;
+                                       return forms::SendRequest {host(nextHost++), message};
+                                   },
             [&](const forms::SendRequest &request, const SendResult &) {
                 handedOn.push_back(request.toUser);
                 pool.reset();
@@ -263,8 +260,8 @@ TEST(ThreadedPool, SendsRunSideBySideAndComeBackInOrder)
              return forms::SendRequest {host(next++), u"M"};
          },
             [&](const forms::SendRequest &request, const SendResult &) {
-                allOnTheWindowThread = allOnTheWindowThread
-                    && std::this_thread::get_id() == windowThread;
+                allOnTheWindowThread
+                    = allOnTheWindowThread && std::this_thread::get_id() == windowThread;
                 handedOn.push_back(request.toUser);
             },
             [&] { finished = true; }});
