@@ -243,9 +243,8 @@ void FrmMain::cmdSend_Click()
     m_sends.reset();
     m_sends = std::make_unique<forms::SendPool>(m_toolkit, m_system, parallel,
         forms::SendPool::Handlers {[this] { return nextSend(); },
-            [this](const forms::SendRequest &request, const SendResult &result) {
-                sendEnded(request, result);
-            },
+            [this](
+                const std::u16string &host, const SendResult &result) { sendEnded(host, result); },
             [this] { runEnded(); }});
     m_sends->start();
 }
@@ -262,11 +261,11 @@ std::optional<forms::SendRequest> FrmMain::nextSend()
     return forms::SendRequest {std::move(*host), txtMessage.text()};
 }
 
-void FrmMain::sendEnded(const forms::SendRequest &request, const SendResult &result)
+void FrmMain::sendEnded(const std::u16string &host, const SendResult &result)
 {
     lstTemp.removeItem(0);
     const bool sent = result.outcome == SendOutcome::Delivered;
-    lstStatus.addItem(request.toUser + (sent ? u" - OK" : u" - Failed"));
+    lstStatus.addItem(host + (sent ? u" - OK" : u" - Failed"));
 }
 
 void FrmMain::runEnded()

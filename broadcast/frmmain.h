@@ -51,7 +51,7 @@ public:
 
 private:
     std::optional<forms::SendRequest> nextSend();
-    void sendEnded(const forms::SendRequest &request, const SendResult &result);
+    void sendEnded(const std::u16string &host, const SendResult &result);
     void runEnded();
     void stopSends();
     std::u16string settingsFile() const { return sAppPath + u"ZK.INI"; }

@@ -129,7 +129,8 @@ void TestCrierSilentHosts::initTestCase()
         QSKIP(qPrintable(g_noNetwork));
     qputenv("XDG_CONFIG_HOME", m_config.path().toLocal8Bit());
     // Two live receivers, and one that delivers each message 10 s late.
-    for (const auto &[address, late] : {std::pair {"127.0.0.1", 0}, {"127.0.0.2", 0}, {"127.0.0.6", 10}}) {
+    for (const auto &[address, late] :
+        {std::pair {"127.0.0.1", 0}, {"127.0.0.2", 0}, {"127.0.0.6", 10}}) {
         m_receivers.push_back(std::make_unique<SambaReceiver>(
             QString::fromLatin1(address), SambaReceiver::Protocol::Nt1, QByteArray(), late));
         const QString problem = m_receivers.back()->start();
@@ -240,7 +241,9 @@ static int runCountdownChild(int argc, char **argv)
     QCoreApplication::setApplicationName(QStringLiteral("Crier"));
     MessageBoxWatcher boxes;
     auto crier = std::make_unique<Crier>(QStringList {"127.0.0.1"}, QStringLiteral("Soon."));
-    crier->window()->findChild<QLineEdit *>(QStringLiteral("txtCount"))->setText(QStringLiteral("1"));
+    crier->window()
+        ->findChild<QLineEdit *>(QStringLiteral("txtCount"))
+        ->setText(QStringLiteral("1"));
     crier->send();
     QElapsedTimer clock;
     clock.start();

@@ -64,7 +64,7 @@ void SendPool::fill()
         }
         const std::uint64_t index = m_started++;
         ++m_running;
-        m_underWay.push_back(*request);
+        m_underWay.push_back(request->toUser);
         m_workers->send(std::move(*request), m_stop.get_token(), completion(index));
     }
 }
@@ -107,13 +107,13 @@ void SendPool::collect()
     fill();
     for (auto next = m_early.find(m_handedOn); !m_stopped && next != m_early.end();
          next = m_early.find(m_handedOn)) {
-        const SendRequest request = std::move(m_underWay.front());
+        const std::u16string toUser = std::move(m_underWay.front());
         const SendResult result = std::move(next->second);
         m_underWay.pop_front();
         m_early.erase(next);
         ++m_handedOn;
         if (m_handlers.done)
-            m_handlers.done(request, result);
+            m_handlers.done(toUser, result);
         if (!*alive)
             return;
     }

@@ -27,8 +27,9 @@ public:
         // of what the window holds when it starts; nothing once all have
         // started.
         std::function<std::optional<SendRequest>()> next;
-        // The result of a send, in the order the sends started.
-        std::function<void(const SendRequest &, const SendResult &)> done;
+        // The result of a send to that recipient, in the order the sends
+        // started.
+        std::function<void(const std::u16string &toUser, const SendResult &)> done;
         // After the last result.
         std::function<void()> finished;
     };
@@ -68,8 +69,9 @@ private:
     int m_running = 0;
     std::uint64_t m_started = 0;
     std::uint64_t m_handedOn = 0;
-    // The requests in start order, from the oldest not handed on.
-    std::deque<SendRequest> m_underWay;
+    // The recipients in start order, from the oldest not handed on; not
+    // their messages, which may be long and many wait behind a slow host.
+    std::deque<std::u16string> m_underWay;
     // Results that wait for an earlier one.
     std::map<std::uint64_t, SendResult> m_early;
 };

@@ -36,8 +36,8 @@ protected:
                                                return std::nullopt;
                                            return forms::SendRequest {host(nextHost++), message};
                                        },
-                [this](const forms::SendRequest &request, const SendResult &result) {
-                    handedOn.push_back(request.toUser);
+                [this](const std::u16string &toUser, const SendResult &result) {
+                    handedOn.push_back(toUser);
                     delivered.push_back(result.outcome == SendOutcome::Delivered);
                 },
                 [this] { ++finished; }});
@@ -204,8 +204,8 @@ TEST_F(PoolTest, HandlersMayEndThePool)
                                            return std::nullopt;
                                        return forms::SendRequest {host(nextHost++), message};
                                    },
-            [&](const forms::SendRequest &request, const SendResult &) {
-                handedOn.push_back(request.toUser);
+            [&](const std::u16string &toUser, const SendResult &) {
+                handedOn.push_back(toUser);
                 pool.reset();
             },
             [this] { ++finished; }});
@@ -259,10 +259,10 @@ TEST(ThreadedPool, SendsRunSideBySideAndComeBackInOrder)
                  return std::nullopt;
              return forms::SendRequest {host(next++), u"M"};
          },
-            [&](const forms::SendRequest &request, const SendResult &) {
+            [&](const std::u16string &toUser, const SendResult &) {
                 allOnTheWindowThread
                     = allOnTheWindowThread && std::this_thread::get_id() == windowThread;
-                handedOn.push_back(request.toUser);
+                handedOn.push_back(toUser);
             },
             [&] { finished = true; }});
     pool.start();
