@@ -15,6 +15,7 @@
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
 #include <set>
 #include <string>
 #include <vector>
@@ -167,6 +168,22 @@ TEST_F(CrierExe, SlowServiceHostsSideBySide)
     answerBox(box);
     ::PostMessageW(window, WM_CLOSE, 0, 0);
     EXPECT_EQ(program->waitForExit(), 0u);
+}
+
+TEST_F(CrierExe, ClosingMidRunEndsTheProgramAndStartsNoFurtherSend)
+{
+    netapi.delay(2000);
+    std::ofstream(folder.path() / "ZK.INI") << "[List]\r\n0=10.0.0.1-10.0.0.50\r\n"
+                                            << "[Options]\r\nParallel=2\r\n";
+    start();
+    ASSERT_TRUE(window) << "no window";
+    setText("txtMessage", L"Never mind.");
+    press("cmdSend");
+    ASSERT_TRUE(program->waitUntil([&] { return netapi.calls().size() == 2; }));
+    ::PostMessageW(window, WM_CLOSE, 0, 0);
+    // The two calls under way end; no third begins.
+    EXPECT_EQ(program->waitForExit(), 0u);
+    EXPECT_EQ(netapi.calls().size(), 2u);
 }
 
 TEST_F(CrierExe, SaveWritesBesideTheProgramAndTheNextStartLoads)
