@@ -5,6 +5,7 @@
 #include "rangeexpansion.h"
 #include "windowtables.h"
 
+#include <algorithm>
 #include <string>
 
 namespace crier {
@@ -51,8 +52,12 @@ FrmMain::FrmMain(forms::Toolkit &toolkit, forms::System &system)
     txtCount.onKeyPress = [this](int key) { return txtCount_KeyPress(key); };
     tmrCount.onTick = [this] { tmrCount_Timer(); };
     cmdBrowse.onClick = [this] { cmdBrowse_Click(); };
-    // Closing the main window ends the program; an open picker goes with it.
-    m_view->onClose = [this] { m_frmFile.reset(); };
+    // Closing the main window ends the program; an open picker and the
+    // sends under way go with it.
+    m_view->onClose = [this] {
+        stopSends();
+        m_frmFile.reset();
+    };
 
     Form_Load();
 }
@@ -175,16 +180,36 @@ int FrmMain::txtAddress_KeyPress(int KeyAscii)
 
 // ---- broadcast run -----------------------------------------------------------
 
-bool FrmMain::sendTo(const std::u16string &host)
+namespace {
+
+// The number of sends under way at once, from its settings text: a whole
+// number, at least 1 and at most the ceiling; anything else is the default.
+int parallelSends(const std::u16string &text)
 {
-    // The window stays alive between two sends: it repaints, takes input and
-    // lets the countdown tick.
-    m_toolkit.processPendingEvents();
-    const bool sent = m_system.broadcastMessage(host, sComputerName, txtMessage.text());
-    if (sent)
-        m_toolkit.processPendingEvents();
-    return sent;
+    if (text.empty())
+        return FrmMain::defaultParallel;
+    int number = 0;
+    for (const char16_t c : text) {
+        if (c < u'0' || c > u'9')
+            return FrmMain::defaultParallel;
+        number = std::min(number * 10 + (c - u'0'), FrmMain::maxParallel + 1);
+    }
+    if (number < 1)
+        return FrmMain::defaultParallel;
+    return std::min(number, FrmMain::maxParallel);
 }
+
+// Why no host could take the message, in the words kvoll uses.
+std::optional<std::u16string> unsendable(const std::optional<SendOutcome> &refused)
+{
+    if (refused == SendOutcome::Unrepresentable)
+        return u"Codeset conversion failure.";
+    if (refused == SendOutcome::TooLong)
+        return u"The message is too long to be delivered in one piece. Shorten it and send again.";
+    return std::nullopt;
+}
+
+} // namespace
 
 void FrmMain::cmdSend_Click()
 {
@@ -192,28 +217,59 @@ void FrmMain::cmdSend_Click()
         return;
     if (lstNetwork.count() == 0)
         return;
+    // Sent anyway, every host would fail without a word about why.
+    if (const auto why = unsendable(m_system.checkMessage(txtMessage.text()))) {
+        m_view->messageBox(*why, u"Error", forms::BoxIcon::Critical);
+        return;
+    }
 
     cmdSend.setEnabled(false);
     cmdSend.setCaption(u"Sending...");
     lstStatus.clear();
     lstTemp.clear();
 
+    // The errors of the whole book come first; the hosts are written out as
+    // they are sent to, so that a book of large ranges costs no memory.
+    std::vector<EntryPlan> plans;
     for (int i = 0; i < lstNetwork.count(); ++i) {
         const std::u16string entry = lstNetwork.item(i);
-        const Expansion expansion = expandEntry(entry);
-        for (int failure = 0; failure < expansion.failures; ++failure)
+        plans.push_back(planEntry(entry));
+        for (int failure = 0; failure < plans.back().failures; ++failure)
             lstStatus.addItem(u"ERROR - " + entry);
-        for (const std::u16string &host : expansion.hosts)
-            lstTemp.addItem(host);
     }
+    m_hosts = BookHosts(std::move(plans));
 
-    // The host list is read as the run goes: the user may edit the book, but
-    // not lstTemp, which is never shown.
-    for (int i = 0; i < lstTemp.count(); ++i) {
-        const std::u16string host = lstTemp.item(i);
-        lstStatus.addItem(host + (sendTo(host) ? u" - OK" : u" - Failed"));
-    }
+    const int parallel = parallelSends(ReadFromINI(u"Options", u"Parallel", u""));
+    m_sends.reset();
+    m_sends = std::make_unique<forms::SendPool>(m_toolkit, m_system, parallel,
+        forms::SendPool::Handlers {[this] { return nextSend(); },
+            [this](
+                const std::u16string &host, const SendResult &result) { sendEnded(host, result); },
+            [this] { runEnded(); }});
+    m_sends->start();
+}
 
+std::optional<forms::SendRequest> FrmMain::nextSend()
+{
+    std::optional<std::u16string> host = m_hosts.next();
+    if (!host)
+        return std::nullopt;
+    // lstTemp holds the hosts under way, in book order.
+    lstTemp.addItem(*host);
+    // The message as it stands now: an edit during the run reaches the
+    // hosts whose sends start after it.
+    return forms::SendRequest {std::move(*host), txtMessage.text()};
+}
+
+void FrmMain::sendEnded(const std::u16string &host, const SendResult &result)
+{
+    lstTemp.removeItem(0);
+    const bool sent = result.outcome == SendOutcome::Delivered;
+    lstStatus.addItem(host + (sent ? u" - OK" : u" - Failed"));
+}
+
+void FrmMain::runEnded()
+{
     cmdSend.setEnabled(true);
     cmdSend.setCaption(u"&Send");
     const forms::CheckBox::State countdown = chkCount.state();
@@ -233,6 +289,13 @@ void FrmMain::cmdSend_Click()
     }
 }
 
+void FrmMain::stopSends()
+{
+    // No further send starts, and none under way outlives the program.
+    if (m_sends)
+        m_sends->stop();
+}
+
 // ---- countdown -------------------------------------------------------------
 
 int FrmMain::txtCount_KeyPress(int KeyAscii)
@@ -244,6 +307,7 @@ void FrmMain::tmrCount_Timer()
 {
     const auto count = readCount(txtCount.text());
     if (!count || *count < 1) {
+        stopSends();
         // A program that does not start is passed over: the tool ends anyway.
         m_system.startProgram(txtFile.text());
         m_toolkit.endProcess();

@@ -3,6 +3,8 @@
 #pragma once
 
 #include "controls.h"
+#include "rangeexpansion.h"
+#include "sendpool.h"
 #include "system.h"
 #include "view.h"
 
@@ -42,8 +44,16 @@ public:
     const std::u16string &appPath() const { return sAppPath; }
     FrmFile *filePicker() { return m_frmFile.get(); }
 
+    // How many sends a run lets be under way at once when the settings name
+    // no number: measured, see the README.
+    static constexpr int defaultParallel = 40;
+    static constexpr int maxParallel = 256;
+
 private:
-    bool sendTo(const std::u16string &host);
+    std::optional<forms::SendRequest> nextSend();
+    void sendEnded(const std::u16string &host, const SendResult &result);
+    void runEnded();
+    void stopSends();
     std::u16string settingsFile() const { return sAppPath + u"ZK.INI"; }
     std::u16string messageFile() const { return sAppPath + u"Message.txt"; }
 
@@ -69,6 +79,10 @@ private:
     forms::TextBox &txtFile;
     forms::Button &cmdBrowse;
     forms::Timer &tmrCount;
+
+    // The run under way, or the last one.  Last, so that it goes first.
+    BookHosts m_hosts;
+    std::unique_ptr<forms::SendPool> m_sends;
 };
 
 } // namespace crier

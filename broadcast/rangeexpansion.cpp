@@ -55,12 +55,12 @@ std::u16string decimal(int number)
 
 } // namespace
 
-Expansion expandEntry(const std::u16string &entry)
+EntryPlan planEntry(const std::u16string &entry)
 {
-    Expansion result;
+    EntryPlan plan;
     if (entry.find(u'-') == std::u16string::npos) {
-        result.hosts.push_back(entry);
-        return result;
+        plan.spans.push_back({entry});
+        return plan;
     }
 
     const std::u16string_view text(entry);
@@ -70,18 +70,61 @@ Expansion expandEntry(const std::u16string &entry)
         const std::size_t dash = text.find(u'-', start);
         const Piece piece = readPiece(text.substr(start, dash - start));
         if (!piece.number)
-            ++result.failures;
-        if (firstPiece) {
+            ++plan.failures;
+        if (firstPiece)
             first = piece.number;
-        } else if (first && piece.number) {
-            for (int n = *first; n <= *piece.number; ++n)
-                result.hosts.push_back(std::u16string(piece.prefix) + decimal(n));
-        }
+        else if (first && piece.number && *first <= *piece.number)
+            plan.spans.push_back({std::u16string(piece.prefix), true, *first, *piece.number});
         if (dash == std::u16string_view::npos)
             break;
         start = dash + 1;
     }
+    return plan;
+}
+
+Expansion expandEntry(const std::u16string &entry)
+{
+    Expansion result;
+    EntryPlan plan = planEntry(entry);
+    result.failures = plan.failures;
+    std::vector<EntryPlan> one;
+    one.push_back(std::move(plan));
+    BookHosts hosts(std::move(one));
+    while (auto host = hosts.next())
+        result.hosts.push_back(std::move(*host));
     return result;
+}
+
+BookHosts::BookHosts(std::vector<EntryPlan> plans) : m_plans(std::move(plans)) { }
+
+std::optional<std::u16string> BookHosts::next()
+{
+    while (m_entry < m_plans.size()) {
+        const std::vector<HostSpan> &spans = m_plans[m_entry].spans;
+        if (m_span >= spans.size()) {
+            ++m_entry;
+            m_span = 0;
+            continue;
+        }
+        const HostSpan &span = spans[m_span];
+        if (!span.numbered) {
+            ++m_span;
+            return span.prefix;
+        }
+        if (!m_inSpan) {
+            m_inSpan = true;
+            m_number = span.first;
+        }
+        const int number = m_number;
+        if (number >= span.last) {
+            m_inSpan = false;
+            ++m_span;
+        } else {
+            ++m_number;
+        }
+        return span.prefix + decimal(number);
+    }
+    return std::nullopt;
 }
 
 } // namespace crier

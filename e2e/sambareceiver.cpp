@@ -12,6 +12,7 @@
 #include <net/if.h>
 #include <netinet/in.h>
 #include <sched.h>
+#include <sys/epoll.h>
 #include <sys/ioctl.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
@@ -98,8 +99,9 @@ SenderCharset::SenderCharset() : m_named(qgetenv("QUILLON_E2E_DOS_CHARSET"))
 }
 
 SambaReceiver::SambaReceiver(
-    const QString &address, Protocol protocol, const QByteArray &dosCharset)
-    : m_address(address), m_protocol(protocol), m_dosCharset(dosCharset)
+    const QString &address, Protocol protocol, const QByteArray &dosCharset, int answerAfterSeconds)
+    : m_address(address), m_protocol(protocol), m_dosCharset(dosCharset),
+      m_answerAfterSeconds(answerAfterSeconds)
 {
 }
 
@@ -137,8 +139,11 @@ QString SambaReceiver::start()
         ::chmod(QFile::encodeName(d + u'/' + QString::fromLatin1(open)).constData(), 01777);
 
     const QByteArray dir = QFile::encodeName(d);
+    const QByteArray pause = m_answerAfterSeconds > 0
+        ? "/bin/sleep " + QByteArray::number(m_answerAfterSeconds) + "\n"
+        : QByteArray();
     writeFile(d + QStringLiteral("/deliver.sh"),
-        "n=" + dir
+        pause + "n=" + dir
             + "/inbox/$(/bin/date +%s%N)-$$\n"
               "/bin/cat \"$1\" > \"$n.part\" && /bin/rm -f \"$1\"\n"
               "printf '%s\\n%s\\n' \"$2\" \"$3\" > \"$n.meta\"\n"
@@ -239,4 +244,79 @@ void SambaReceiver::clear()
     QDir inbox(m_dir.filePath(QStringLiteral("inbox")));
     for (const QString &name : inbox.entryList(QDir::Files))
         inbox.remove(name);
+}
+
+MutePeers::MutePeers(const QStringList &addresses)
+{
+    m_epoll = ::epoll_create1(EPOLL_CLOEXEC);
+    for (const QString &address : addresses) {
+        const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+        const int yes = 1;
+        ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
+        sockaddr_in at {};
+        at.sin_family = AF_INET;
+        at.sin_port = htons(139);
+        ::inet_pton(AF_INET, address.toLatin1().constData(), &at.sin_addr);
+        if (::bind(fd, reinterpret_cast<sockaddr *>(&at), sizeof at) != 0
+            || ::listen(fd, 512) != 0) {
+            m_problem = QStringLiteral("cannot listen on %1:139: %2")
+                            .arg(address, QString::fromLocal8Bit(std::strerror(errno)));
+            ::close(fd);
+            continue;
+        }
+        epoll_event event {};
+        event.events = EPOLLIN;
+        event.data.fd = fd;
+        ::epoll_ctl(m_epoll, EPOLL_CTL_ADD, fd, &event);
+        m_listeners.push_back(fd);
+    }
+    m_thread = std::thread([this] { run(); });
+}
+
+MutePeers::~MutePeers()
+{
+    m_stop = true;
+    m_thread.join();
+    for (const int fd : m_listeners)
+        ::close(fd);
+    for (const int fd : m_taken)
+        ::close(fd);
+    ::close(m_epoll);
+}
+
+void MutePeers::run()
+{
+    epoll_event events[64];
+    while (!m_stop) {
+        const int n = ::epoll_wait(m_epoll, events, 64, 100);
+        for (int i = 0; i < n; ++i) {
+            for (int fd;
+                 (fd = ::accept4(events[i].data.fd, nullptr, nullptr, SOCK_CLOEXEC)) >= 0;) {
+                m_taken.push_back(fd);
+                ++m_connections;
+            }
+        }
+    }
+}
+
+QString dropConnectionsTo(const QString &network)
+{
+    const QString nft = systemTool(QStringLiteral("nft"));
+    if (nft.isEmpty())
+        return QStringLiteral("nft is not installed (Debian package nftables)");
+    const QList<QStringList> commands {
+        {"add", "table", "inet", "quillon"},
+        {"add", "chain", "inet", "quillon", "input", "{ type filter hook input priority 0; }"},
+        {"add", "rule", "inet", "quillon", "input", "ip", "daddr", network, "tcp", "dport", "139",
+            "drop"},
+    };
+    for (const QStringList &arguments : commands) {
+        QProcess process;
+        process.setProcessChannelMode(QProcess::ForwardedChannels);
+        process.start(nft, arguments);
+        if (!process.waitForFinished(10000) || process.exitStatus() != QProcess::NormalExit
+            || process.exitCode() != 0)
+            return QStringLiteral("nft %1 failed").arg(arguments.join(u' '));
+    }
+    return {};
 }

@@ -8,7 +8,12 @@
 #include <QList>
 #include <QProcess>
 #include <QString>
+#include <QStringList>
 #include <QTemporaryDir>
+
+#include <atomic>
+#include <thread>
+#include <vector>
 
 // Moves the calling process into a new network namespace holding only an
 // active loopback interface.  Call it first thing in main(), before any
@@ -58,9 +63,10 @@ public:
     };
 
     // dosCharset: the code page smbd expects on the wire; empty for Samba's
-    // default, CP850.
+    // default, CP850.  answerAfterSeconds: how long each message takes to be
+    // delivered before smbd answers the sender (a slow but live receiver).
     SambaReceiver(const QString &address, Protocol protocol = Protocol::Nt1,
-        const QByteArray &dosCharset = {});
+        const QByteArray &dosCharset = {}, int answerAfterSeconds = 0);
     ~SambaReceiver();
     SambaReceiver(const SambaReceiver &) = delete;
     SambaReceiver &operator=(const SambaReceiver &) = delete;
@@ -79,6 +85,39 @@ private:
     QString m_address;
     Protocol m_protocol;
     QByteArray m_dosCharset;
+    int m_answerAfterSeconds;
     QTemporaryDir m_dir;
     QProcess m_smbd;
 };
+
+// Hosts that take a connection on port 139 and never answer: one listening
+// socket per address, every connection accepted and held open.
+class MutePeers
+{
+public:
+    explicit MutePeers(const QStringList &addresses);
+    ~MutePeers();
+    MutePeers(const MutePeers &) = delete;
+    MutePeers &operator=(const MutePeers &) = delete;
+
+    // Why an address could not be listened on, or an empty string.
+    QString problem() const { return m_problem; }
+    // Connections taken so far.
+    int connections() const { return m_connections; }
+
+private:
+    void run();
+
+    int m_epoll = -1;
+    std::vector<int> m_listeners;
+    std::vector<int> m_taken;
+    std::atomic<int> m_connections = 0;
+    std::atomic<bool> m_stop = false;
+    QString m_problem;
+    std::thread m_thread;
+};
+
+// Makes the hosts of an IPv4 network (CIDR) drop every connection attempt to
+// their port 139, with an nftables rule in the current network namespace.
+// Returns why it could not, or an empty string.
+QString dropConnectionsTo(const QString &network);

@@ -46,6 +46,8 @@ private slots:
     void initTestCase();
     void broadcastReachesEveryReceiver();
     void countdownStartsProgram();
+    void messageNoHostCouldTakeStartsNoSmbclient_data();
+    void messageNoHostCouldTakeStartsNoSmbclient();
 
 private:
     QTemporaryDir m_config;
@@ -88,6 +90,7 @@ void TestCrierEndToEnd::broadcastReachesEveryReceiver()
     window->findChild<QPlainTextEdit *>(QStringLiteral("txtMessage"))->setPlainText(message);
     QTest::mouseClick(window->findChild<QPushButton *>(QStringLiteral("cmdSend")), Qt::LeftButton);
 
+    QTRY_COMPARE(statusLines(window).value(8), QStringLiteral("Done."));
     QCOMPARE(boxes.boxes.size(), 1);
     QCOMPARE(boxes.boxes[0].title, QStringLiteral("Done"));
     QCOMPARE(statusLines(window),
@@ -151,6 +154,71 @@ void TestCrierEndToEnd::countdownStartsProgram()
     m_receivers[2]->clear();
 }
 
+void TestCrierEndToEnd::messageNoHostCouldTakeStartsNoSmbclient_data()
+{
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<QString>("box");
+
+    QTest::newRow("outside the code page") << QStringLiteral("Gr\u00fc\u00dfe, 5 \u20ac")
+                                           << QStringLiteral("Codeset conversion failure.");
+    QTest::newRow("C1 control") << QStringLiteral("a\u0085b")
+                                << QStringLiteral("Codeset conversion failure.");
+    QTest::newRow("1,599 bytes") << QString(1599, u'a')
+                                 << QStringLiteral("The message is too long to be delivered in one "
+                                                   "piece. Shorten it and send again.");
+    // The control: the same way, a message that can go.
+    QTest::newRow("sendable") << QStringLiteral("Gr\u00fc\u00dfe") << QString();
+}
+
+void TestCrierEndToEnd::messageNoHostCouldTakeStartsNoSmbclient()
+{
+    QFETCH(QString, message);
+    QFETCH(QString, box);
+    // An smbclient in front of the real one that notes each run.
+    QTemporaryDir wrapper;
+    QFile script(wrapper.filePath(QStringLiteral("smbclient")));
+    QVERIFY(script.open(QIODevice::WriteOnly));
+    script.write("#!/bin/sh\necho run >> '" + QFile::encodeName(wrapper.filePath("runs"))
+        + "'\nexec /usr/bin/smbclient \"$@\"\n");
+    script.close();
+    QVERIFY(script.setPermissions(QFile::ReadOwner | QFile::ExeOwner));
+    const QByteArray path = qgetenv("PATH");
+    qputenv("PATH", QFile::encodeName(wrapper.path()) + ':' + path);
+
+    forms::qt::Toolkit toolkit;
+    forms::System system;
+    MessageBoxWatcher boxes;
+    crier::FrmMain form(toolkit, system);
+    QWidget *window = forms::qt::widgetOf(form.view());
+    form.show();
+    auto *address = window->findChild<QLineEdit *>(QStringLiteral("txtAddress"));
+    QVERIFY(address);
+    address->setText(QStringLiteral("127.0.0.1-127.0.0.2"));
+    QTest::keyClick(address, Qt::Key_Return);
+    window->findChild<QPlainTextEdit *>(QStringLiteral("txtMessage"))->setPlainText(message);
+    QTest::mouseClick(window->findChild<QPushButton *>(QStringLiteral("cmdSend")), Qt::LeftButton);
+    if (box.isEmpty())
+        QTRY_COMPARE(statusLines(window).value(3), QStringLiteral("Done."));
+    qputenv("PATH", path);
+
+    QCOMPARE(boxes.boxes.size(), 1);
+    if (box.isEmpty()) {
+        QCOMPARE(boxes.boxes[0].title, QStringLiteral("Done"));
+        QCOMPARE(QFile(wrapper.filePath(QStringLiteral("runs"))).size(), qint64(8));
+        QCOMPARE(m_receivers[0]->messages().size(), 1);
+        QCOMPARE(m_receivers[0]->messages()[0].decodedText(), message);
+    } else {
+        QCOMPARE(boxes.boxes[0].title, QStringLiteral("Error"));
+        QCOMPARE(boxes.boxes[0].text, box);
+        QCOMPARE(boxes.boxes[0].icon, QMessageBox::Critical);
+        QCOMPARE(statusLines(window), QStringList {"Ready"});
+        QVERIFY(!QFile::exists(wrapper.filePath(QStringLiteral("runs"))));
+        QVERIFY(m_receivers[0]->messages().isEmpty());
+    }
+    for (const auto &receiver : m_receivers)
+        receiver->clear();
+}
+
 // The child: Crier as the user starts it, Send pressed, then its own event
 // loop until the countdown ends the process.
 static int runCountdownChild(int argc, char **argv)
@@ -166,6 +234,11 @@ static int runCountdownChild(int argc, char **argv)
         return 2;
     window->findChild<QLineEdit *>(QStringLiteral("txtCount"))->setText(QStringLiteral("1"));
     form.cmdSend_Click();
+    // The run's results come back through the event loop.
+    QElapsedTimer clock;
+    clock.start();
+    while (statusLines(window).size() < 3 && clock.elapsed() < 10000)
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 100);
     if (statusLines(window) != QStringList({"127.0.0.3 - OK", "", "Done."}))
         return 3;
     app.exec();

@@ -65,9 +65,8 @@ void FrmMain::cmdSend_Click()
     m_view->repaint();
 
     const std::u16string toUser = txtTo.text();
-    const std::u16string fromUser = m_system.computerName();
     const std::u16string message = txtMessage.text();
-    if (!m_system.broadcastMessage(toUser, fromUser, message)) {
+    if (m_system.sendMessage(toUser, message, {}).outcome != SendOutcome::Delivered) {
         m_view->setCaption(u"Error");
         m_view->messageBox(u"Failed to send the message!", u"Error", forms::BoxIcon::Critical);
         txtMessage.setFocus();

@@ -6,9 +6,12 @@
 # pkg-config.
 build_packages=(cmake make g++ pkgconf qt6-base-dev libglib2.0-dev fonts-liberation2)
 # Packages that the tests need besides: GoogleTest, a real Samba receiver in
-# a network namespace of the tests' own, and the locale sources that a test
-# builds a comma-decimal locale from.
-test_packages=(libgtest-dev googletest samba smbclient iproute2 locales)
+# a network namespace of the tests' own (nftables makes hosts there drop
+# connection attempts), and the locale sources that a test builds a
+# comma-decimal locale from.
+test_packages=(libgtest-dev googletest samba smbclient iproute2 nftables locales)
+# The benchmarks: a real X window with a window manager.
+bench_packages=(xvfb xauth openbox)
 # The fuzz targets: Debian's clang with libFuzzer and the sanitizers.
 fuzz_packages=(clang libclang-rt-14-dev)
 # Building the .deb, validating it (lintian among others) and seeing its

@@ -22,7 +22,7 @@ protected:
     void arm(const std::u16string &count)
     {
         txtCount().setText(count);
-        cmdSend().click();
+        pressSend();
         ASSERT_TRUE(tmrCount().enabled);
     }
 
@@ -124,13 +124,22 @@ TEST_F(CountdownTest, UncheckingDoesNotStopIt)
 TEST_F(CountdownTest, TickInTheMiddleOfARunEndsTheTool)
 {
     arm(u"0");
-    // A second run: the timer ticks while the run waits between two sends.
+    // A second run, one send at a time, the first under way when the timer
+    // ticks.
     fillBook({u"B", u"C"});
+    writeSettings("[Options]\nParallel=1\n");
     system.sends.clear();
-    toolkit.pendingEvents = [&] { tmrCount().elapse(); };
-    EXPECT_THROW(cmdSend().click(), fakes::ProcessEnded);
-    EXPECT_TRUE(system.sends.empty());
+    system.holdSends = true;
+    cmdSend().click();
+    ASSERT_EQ(system.held().size(), 1u);
+    EXPECT_THROW(tmrCount().elapse(), fakes::ProcessEnded);
     EXPECT_EQ(system.started.size(), 1u);
+    // The send under way was stopped before it reached the service, and
+    // none starts after it.
+    system.complete();
+    EXPECT_EQ(toolkit.runPosted(), 1);
+    EXPECT_TRUE(system.held().empty());
+    EXPECT_TRUE(system.sends.empty());
 }
 
 TEST_F(CountdownTest, CountBoxTakesDigitsAndBackspace)

@@ -73,6 +73,19 @@ protected:
     fakes::Button &cmdBrowse() { return window().control<fakes::Button>("cmdBrowse"); }
     fakes::Timer &tmrCount() { return window().control<fakes::Timer>("tmrCount"); }
 
+    // Presses Send and lets the run go to its end, as the event loop would.
+    void pressSend()
+    {
+        cmdSend().click();
+        toolkit.runPosted();
+    }
+    // Ends the held send to that host and shows its result.
+    void complete(const std::u16string &host)
+    {
+        system.complete(host);
+        toolkit.runPosted();
+    }
+
     // Types entries into the book through the field and "+", so that each
     // new one goes to the top: the list ends up in the order given.
     void fillBook(const std::vector<std::u16string> &entries)

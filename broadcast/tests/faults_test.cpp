@@ -217,10 +217,14 @@ INSTANTIATE_TEST_SUITE_P(Files, OddFileTest, testing::ValuesIn(oddFiles),
 class RealSendSystem : public fakes::System
 {
 public:
-    bool broadcastMessage(const std::u16string &toUser, const std::u16string &fromUser,
-        const std::u16string &message) override
+    SendResult sendMessage(
+        const std::u16string &toUser, const std::u16string &message, std::stop_token stop) override
     {
-        return forms::System::broadcastMessage(toUser, fromUser, message);
+        return forms::System::sendMessage(toUser, message, stop);
+    }
+    std::optional<SendOutcome> checkMessage(const std::u16string &message) override
+    {
+        return forms::System::checkMessage(message);
     }
 };
 
@@ -228,7 +232,8 @@ struct HostileMessage
 {
     const char *name;
     std::u16string text;
-    bool sent;
+    // The box that refuses it, or nullptr when it is sent.
+    const char16_t *refusal;
 };
 
 void PrintTo(const HostileMessage &message, std::ostream *out)
@@ -252,13 +257,19 @@ std::u16string megabyte()
     return text;
 }
 
+const char16_t codePage[] = u"Codeset conversion failure.";
+const char16_t tooLong[]
+    = u"The message is too long to be delivered in one piece. Shorten it and send again.";
+
 const HostileMessage hostileMessages[] = {
-    {"OneMegabyte", megabyte(), false},
+    {"OneMegabyte", megabyte(), tooLong},
+    {"OneByteTooMany", std::u16string(1599, u'a'), tooLong},
     // The code page holds them all, one byte each.
-    {"EveryC0Control", range(1, 0x1f) + u"\x7f", true},
+    {"EveryC0Control", range(1, 0x1f) + u"\x7f", nullptr},
     // It holds none of these.
-    {"EveryC1Control", range(0x80, 0x9f), false},
-    {"Nul", std::u16string(u"Hi") + char16_t(0) + u"there", false},
+    {"EveryC1Control", range(0x80, 0x9f), codePage},
+    {"Euro", u"5 \u20ac", codePage},
+    {"Nul", std::u16string(u"Hi") + char16_t(0) + u"there", codePage},
 };
 
 class HostileMessageTest : public CrierTest, public testing::WithParamInterface<HostileMessage>
@@ -268,20 +279,24 @@ protected:
     RealSendSystem realSend;
 };
 
-TEST_P(HostileMessageTest, IsSentAsTypedOrRefused)
+TEST_P(HostileMessageTest, IsSentAsTypedOrRefusedBeforeTheRun)
 {
     realSend.folder = system.folder;
     form = std::make_unique<crier::FrmMain>(toolkit, realSend);
     form->show();
-    fillBook({u"127.0.0.1", u"127.0.0.2"});
+    fillBook({u"PC1", u"PC2"});
     txtMessage().setText(GetParam().text);
-    cmdSend().click();
+    pressSend();
 
-    const std::u16string outcome = GetParam().sent ? u" - OK" : u" - Failed";
-    EXPECT_EQ(
-        lstStatus().items, (Items {u"127.0.0.1" + outcome, u"127.0.0.2" + outcome, u"", u"Done."}));
-    ASSERT_EQ(smbclient.runs().size(), GetParam().sent ? 2u : 0u);
-    if (GetParam().sent) {
+    if (GetParam().refusal) {
+        // Every host would fail for the same reason: the run does not start.
+        ASSERT_EQ(toolkit.boxes.size(), 1u);
+        EXPECT_EQ(toolkit.boxes[0].text, GetParam().refusal);
+        EXPECT_EQ(lstStatus().items, Items {u"Ready"});
+        EXPECT_FALSE(smbclient.ran());
+    } else {
+        EXPECT_EQ(lstStatus().items, (Items {u"PC1 - OK", u"PC2 - OK", u"", u"Done."}));
+        ASSERT_EQ(smbclient.runs().size(), 2u);
         const std::u16string &text = GetParam().text;
         EXPECT_EQ(smbclient.lastRun().standardInput, std::string(text.begin(), text.end()));
     }

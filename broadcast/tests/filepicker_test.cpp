@@ -140,7 +140,7 @@ TEST_F(FilePickerTest, MainWindowWorksWhilePickerIsOpen)
     open(u"/opt/tools");
     fillBook({u"PC1"});
     txtMessage().setText(u"Hi");
-    cmdSend().click();
+    pressSend();
     EXPECT_EQ(system.sends.size(), 1u);
     EXPECT_NE(picker(), nullptr);
 }

@@ -74,4 +74,19 @@ TEST(Expansion, WholeRangeAtCeilingIsLinear)
     EXPECT_EQ(expansion.failures, 0);
 }
 
+// The hosts of a whole book, written one at a time as they are asked for.
+TEST(BookHosts, WholeBookInOrder)
+{
+    std::vector<crier::EntryPlan> plans;
+    for (const char16_t *entry : {u"A", u"10.0.0.1-10.0.0.2", u"10.1.1.9-10.1.1.3", u"", u"B"})
+        plans.push_back(crier::planEntry(entry));
+    crier::BookHosts hosts(std::move(plans));
+    std::vector<std::u16string> seen;
+    while (auto host = hosts.next())
+        seen.push_back(*host);
+    EXPECT_EQ(seen, (std::vector<std::u16string> {u"A", u"10.0.0.1", u"10.0.0.2", u"", u"B"}));
+    EXPECT_FALSE(hosts.next());
+    EXPECT_FALSE(crier::BookHosts().next());
+}
+
 } // namespace

@@ -1,13 +1,24 @@
 #include "system.h"
 
 #include "platform.h"
+#include "sendworkers.h"
 
 namespace forms {
 
-bool System::broadcastMessage(
-    const std::u16string &toUser, const std::u16string &fromUser, const std::u16string &message)
+SendResult System::sendMessage(
+    const std::u16string &toUser, const std::u16string &message, std::stop_token stop)
 {
-    return BroadcastMessage(toUser, fromUser, message);
+    return SendMessageTo(toUser, message, std::move(stop));
+}
+
+std::optional<SendOutcome> System::checkMessage(const std::u16string &message)
+{
+    return CheckMessage(message);
+}
+
+std::unique_ptr<SendWorkers> System::startWorkers(int count)
+{
+    return std::make_unique<ThreadSendWorkers>(*this, count);
 }
 
 std::u16string System::computerName()

@@ -4,18 +4,51 @@
 // both, tests using folders of their own.
 #pragma once
 
+#include "sendresult.h"
+
+#include <functional>
+#include <memory>
 #include <optional>
+#include <stop_token>
 #include <string>
 
 namespace forms {
+
+struct SendRequest
+{
+    std::u16string toUser;
+    std::u16string message;
+};
+
+// Where the sends of a window run while the window goes on: the blocking
+// sends on threads of their own.
+class SendWorkers
+{
+public:
+    // Waits for the sends under way to end.
+    virtual ~SendWorkers() = default;
+    // Sends on the first worker that is free, in the order asked, and calls
+    // done with the result on that worker.
+    virtual void send(
+        SendRequest request, std::stop_token stop, std::function<void(SendResult)> done)
+        = 0;
+};
 
 class System
 {
 public:
     virtual ~System() = default;
 
-    virtual bool broadcastMessage(const std::u16string &toUser, const std::u16string &fromUser,
-        const std::u16string &message);
+    // Blocks until the service has answered; called from any thread, several
+    // at once.  A stop requested through stop ends the send where it can.
+    virtual SendResult sendMessage(
+        const std::u16string &toUser, const std::u16string &message, std::stop_token stop);
+    // Why no recipient at all could take this message (TooLong,
+    // Unrepresentable), or nothing.
+    virtual std::optional<SendOutcome> checkMessage(const std::u16string &message);
+    // count threads that call sendMessage.
+    virtual std::unique_ptr<SendWorkers> startWorkers(int count);
+
     virtual std::u16string computerName();
     virtual std::u16string addSlash(const std::u16string &path);
     virtual bool fileExists(const std::u16string &path);

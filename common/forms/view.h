@@ -108,6 +108,9 @@ public:
     virtual std::unique_ptr<View> build(const WindowSpec &window) = 0;
     // Lets the windows repaint and take input, timers fire included.
     virtual void processPendingEvents() = 0;
+    // Runs task later on the thread of the windows, in the order posted.
+    // Safe to call from any thread while the toolkit lives.
+    virtual void post(std::function<void()> task) = 0;
     // Ends the process at once: no question, nothing saved.
     [[noreturn]] virtual void endProcess() = 0;
 };

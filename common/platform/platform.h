@@ -12,13 +12,28 @@
 // all (the write answers false) rather than stored with '?' in its place.
 #pragma once
 
+#include "sendresult.h"
+
 #include <optional>
+#include <stop_token>
 #include <string>
 
 // Hands one message for one recipient to the messaging service (Windows:
-// NetMessageBufferSend; POSIX: smbclient -M).  True only when the message was
-// accepted.  sFromUser is accepted for symmetry with the callers; the service
-// names the sending computer itself.
+// NetMessageBufferSend; POSIX: smbclient -M) and waits for its answer.  Safe
+// to call from several threads at once.  A stop requested through stop ends
+// a send under way where it can (POSIX: its smbclient is killed) and keeps a
+// send from starting; the send then fails.  No sender goes with the message:
+// the service names the sending computer itself.
+SendResult SendMessageTo(
+    const std::u16string &toUser, const std::u16string &message, std::stop_token stop);
+
+// TooLong or Unrepresentable when no recipient at all could be sent this
+// message (POSIX: the receivers' code page and the protocol's length; the
+// Messenger service takes any text); nothing when it can go out.
+std::optional<SendOutcome> CheckMessage(const std::u16string &message);
+
+// SendMessageTo, as a yes or no: true only when the message was accepted.
+// sFromUser does not reach the service.
 bool BroadcastMessage(
     const std::u16string &sToUser, const std::u16string &sFromUser, const std::u16string &sMessage);
 

@@ -42,6 +42,23 @@ std::u16string fromUtf8(std::string_view bytes)
     return QString::fromUtf8(bytes.data(), static_cast<qsizetype>(bytes.size())).toStdU16String();
 }
 
+SendOutcome toSendOutcome(smbclient::Outcome outcome)
+{
+    switch (outcome) {
+    case smbclient::Outcome::Delivered:
+        return SendOutcome::Delivered;
+    case smbclient::Outcome::CouldNotStart:
+        return SendOutcome::CouldNotStart;
+    case smbclient::Outcome::TooLong:
+        return SendOutcome::TooLong;
+    case smbclient::Outcome::Unrepresentable:
+        return SendOutcome::Unrepresentable;
+    case smbclient::Outcome::Failed:
+        break;
+    }
+    return SendOutcome::Failed;
+}
+
 enum class Target { Missing, Replaceable, Untouchable };
 
 // Whether a file may be put at path.  A folder is never replaced, nor is a
@@ -70,13 +87,31 @@ bool isHidden(const QByteArray &name)
 
 } // namespace
 
-bool BroadcastMessage(const std::u16string &sToUser, const std::u16string & /*sFromUser*/,
-    const std::u16string &sMessage)
+SendResult SendMessageTo(
+    const std::u16string &toUser, const std::u16string &message, std::stop_token stop)
 {
     // The text goes out as given, nothing added, in the receivers' code page;
     // a character that the code page cannot hold fails the send before
-    // smbclient starts.
-    return smbclient::sendMessage(sToUser, sMessage).outcome == smbclient::Outcome::Delivered;
+    // smbclient starts.  A dotted address whose port 139 takes no connection
+    // fails without one: broadcasts meet many of those.
+    smbclient::Options options;
+    options.checkPort = true;
+    options.stop = std::move(stop);
+    smbclient::Result result = smbclient::sendMessage(toUser, message, options);
+    return {toSendOutcome(result.outcome), std::move(result.diagnostics)};
+}
+
+std::optional<SendOutcome> CheckMessage(const std::u16string &message)
+{
+    if (const auto refused = smbclient::checkMessage(message))
+        return toSendOutcome(*refused);
+    return std::nullopt;
+}
+
+bool BroadcastMessage(const std::u16string &sToUser, const std::u16string & /*sFromUser*/,
+    const std::u16string &sMessage)
+{
+    return SendMessageTo(sToUser, sMessage, {}).outcome == SendOutcome::Delivered;
 }
 
 std::u16string ComputerName()

@@ -126,25 +126,42 @@ bool writeAll(HANDLE file, std::string_view bytes)
 
 } // namespace
 
-bool BroadcastMessage(const std::u16string &sToUser, const std::u16string & /*sFromUser*/,
-    const std::u16string &sMessage)
+SendResult SendMessageTo(
+    const std::u16string &toUser, const std::u16string &message, std::stop_token stop)
 {
     const NetMessageBufferSendFn send = netMessageBufferSend();
     if (!send)
-        return false;
+        return {SendOutcome::CouldNotStart, "netapi32.dll has no NetMessageBufferSend"};
+    // A call under way cannot be taken back; one that has not begun can.
+    if (stop.stop_requested())
+        return {SendOutcome::Failed, "the send was stopped"};
 
     // The recipient goes as typed: the service resolves it, not us.
-    const std::wstring recipient = toWide(sToUser);
-    std::vector<wchar_t> buffer(sMessage.begin(), sMessage.end());
+    const std::wstring recipient = toWide(toUser);
+    std::vector<wchar_t> buffer(message.begin(), message.end());
     buffer.push_back(L'\0');
     // The length covers the text and the low byte of its terminator (2n + 1),
     // the way receivers have always been handed these messages.
-    const DWORD length = static_cast<DWORD>(2 * sMessage.size() + 1);
+    const DWORD length = static_cast<DWORD>(2 * message.size() + 1);
     // No server (this computer sends) and no sender name: the service puts in
     // the name of this computer itself.
-    return send(
-               nullptr, recipient.c_str(), nullptr, reinterpret_cast<LPBYTE>(buffer.data()), length)
-        == 0;
+    const DWORD status = send(
+        nullptr, recipient.c_str(), nullptr, reinterpret_cast<LPBYTE>(buffer.data()), length);
+    if (status == 0)
+        return {SendOutcome::Delivered, {}};
+    return {SendOutcome::Failed, "NetMessageBufferSend answered " + std::to_string(status)};
+}
+
+std::optional<SendOutcome> CheckMessage(const std::u16string &)
+{
+    // The service takes any text; what it cannot deliver it says per host.
+    return std::nullopt;
+}
+
+bool BroadcastMessage(const std::u16string &sToUser, const std::u16string & /*sFromUser*/,
+    const std::u16string &sMessage)
+{
+    return SendMessageTo(sToUser, sMessage, {}).outcome == SendOutcome::Delivered;
 }
 
 std::u16string ComputerName()

@@ -12,7 +12,11 @@
 
 #include <windows.h>
 
+#include <chrono>
+#include <cstdio>
 #include <filesystem>
+#include <fstream>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -112,9 +116,14 @@ TEST_F(CrierExe, BroadcastWithStatusLinesAndDoneBox)
     EXPECT_TRUE(program->waitUntil([&] { return listItems(control("lstStatus")) == all; }));
     EXPECT_EQ(listItems(control("lstStatus")), all);
 
+    // The sends run side by side: the service sees them in any order.
     const auto calls = netapi.calls();
     ASSERT_EQ(calls.size(), 4u);
-    EXPECT_EQ(probe::fromUtf16Hex(calls[3].recipient), u"REFUSED");
+    std::multiset<std::u16string> recipients;
+    for (const probe::NetapiCall &call : calls)
+        recipients.insert(probe::fromUtf16Hex(call.recipient));
+    EXPECT_EQ(
+        recipients, (std::multiset<std::u16string> {u"PC1", u"10.0.0.1", u"10.0.0.2", u"REFUSED"}));
     for (const probe::NetapiCall &call : calls) {
         EXPECT_EQ(probe::fromUtf16Hex(call.text), u"Lunch at twelve.\r\nRoom 4");
         EXPECT_EQ(call.length, 2 * 24 + 1u);
@@ -124,6 +133,57 @@ TEST_F(CrierExe, BroadcastWithStatusLinesAndDoneBox)
     EXPECT_EQ(program->waitForExit(), 0u);
     // Closing saves nothing.
     EXPECT_FALSE(fs::exists(folder.path() / "ZK.INI"));
+}
+
+TEST_F(CrierExe, SlowServiceHostsSideBySide)
+{
+    // Each call takes a second: one at a time, 100 hosts would take 100 s.
+    netapi.delay(1000);
+    start();
+    ASSERT_TRUE(window) << "no window";
+    addToBook({L"10.0.0.1-10.0.0.100"});
+    setText("txtMessage", L"Fire drill.");
+    const auto pressed = std::chrono::steady_clock::now();
+    press("cmdSend");
+    const HWND box = program->waitForWindow(L"#32770", {}, std::chrono::seconds(60));
+    const auto took = std::chrono::steady_clock::now() - pressed;
+    ASSERT_TRUE(box) << "no message box";
+    const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(took).count();
+    std::printf("100 hosts of 1 s each: %lld ms\n", static_cast<long long>(ms));
+    EXPECT_LE(took, std::chrono::seconds(10)) << ms << " ms";
+
+    // Each host exactly once, and the lines in book order.
+    std::multiset<std::u16string> recipients;
+    for (const probe::NetapiCall &call : netapi.calls())
+        recipients.insert(probe::fromUtf16Hex(call.recipient));
+    Items lines;
+    std::multiset<std::u16string> expected;
+    for (int n = 1; n <= 100; ++n) {
+        const std::wstring host = L"10.0.0." + std::to_wstring(n);
+        expected.insert(std::u16string(host.begin(), host.end()));
+        lines.push_back(host + L" - OK");
+    }
+    EXPECT_EQ(recipients, expected);
+    EXPECT_EQ(listItems(control("lstStatus")), lines);
+    answerBox(box);
+    ::PostMessageW(window, WM_CLOSE, 0, 0);
+    EXPECT_EQ(program->waitForExit(), 0u);
+}
+
+TEST_F(CrierExe, ClosingMidRunEndsTheProgramAndStartsNoFurtherSend)
+{
+    netapi.delay(2000);
+    std::ofstream(folder.path() / "ZK.INI") << "[List]\r\n0=10.0.0.1-10.0.0.50\r\n"
+                                            << "[Options]\r\nParallel=2\r\n";
+    start();
+    ASSERT_TRUE(window) << "no window";
+    setText("txtMessage", L"Never mind.");
+    press("cmdSend");
+    ASSERT_TRUE(program->waitUntil([&] { return netapi.calls().size() == 2; }));
+    ::PostMessageW(window, WM_CLOSE, 0, 0);
+    // The two calls under way end; no third begins.
+    EXPECT_EQ(program->waitForExit(), 0u);
+    EXPECT_EQ(netapi.calls().size(), 2u);
 }
 
 TEST_F(CrierExe, SaveWritesBesideTheProgramAndTheNextStartLoads)

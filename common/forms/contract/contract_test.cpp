@@ -14,6 +14,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace fs = std::filesystem;
@@ -536,6 +537,29 @@ TEST_P(MessageBoxes, ShowTextTitleIconAndOneOkButton)
 INSTANTIATE_TEST_SUITE_P(Icons, MessageBoxes,
     testing::Values(BoxIcon::Critical, BoxIcon::Exclamation, BoxIcon::Information),
     [](const testing::TestParamInfo<BoxIcon> &info) { return std::to_string(int(info.param)); });
+
+// ---- tasks posted from other threads ---------------------------------------------------------
+
+TEST_F(Contract, PostedTasksRunLaterOnTheWindowThreadInOrder)
+{
+    std::vector<int> order;
+    bool onWindowThread = true;
+    const std::thread::id windowThread = std::this_thread::get_id();
+    std::thread poster([&] {
+        for (int i = 0; i < 50; ++i) {
+            driver->toolkit().post([&, i] {
+                order.push_back(i);
+                onWindowThread = onWindowThread && std::this_thread::get_id() == windowThread;
+            });
+        }
+    });
+    poster.join();
+    EXPECT_TRUE(order.empty());
+    ASSERT_TRUE(driver->waitUntil([&] { return order.size() == 50; }));
+    for (int i = 0; i < 50; ++i)
+        EXPECT_EQ(order[std::size_t(i)], i);
+    EXPECT_TRUE(onWindowThread);
+}
 
 // ---- closing, and handlers that destroy their own view -------------------------------------
 

@@ -260,6 +260,10 @@ std::unique_ptr<Control> QtView::listBox(const ControlSpec &row)
     auto *list = new ListWidget(m_window);
     list->setSelectionMode(row.flags & ExtendedSelection ? QAbstractItemView::ExtendedSelection
                                                          : QAbstractItemView::SingleSelection);
+    // One line of text per entry: every entry as high as the first, so that a
+    // new one does not make the list measure all the others again (a status
+    // list of many thousand lines would crawl).
+    list->setUniformItemSizes(true);
     if (row.flags & MenuBackground) {
         QPalette palette = list->palette();
         palette.setColor(QPalette::Base, QApplication::palette("QMenu").color(QPalette::Window));
@@ -350,6 +354,13 @@ void Toolkit::endProcess()
 {
     // At once: nothing is saved, no window asks anything.
     std::_Exit(0);
+}
+
+void Toolkit::post(std::function<void()> task)
+{
+    // A queued call on the application object runs in its thread's event
+    // loop, nested ones (a message box) included.
+    QMetaObject::invokeMethod(QCoreApplication::instance(), std::move(task), Qt::QueuedConnection);
 }
 
 QWidget *widgetOf(forms::View &view)

@@ -14,6 +14,7 @@ public:
     std::unique_ptr<forms::View> build(const WindowSpec &window) override;
     void processPendingEvents() override;
     [[noreturn]] void endProcess() override;
+    void post(std::function<void()> task) override;
 };
 
 // The top-level widget of a view built by this toolkit, for tests and

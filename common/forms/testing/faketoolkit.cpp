@@ -416,6 +416,45 @@ void Toolkit::processPendingEvents()
     ++pendingEventPasses;
     if (pendingEvents)
         pendingEvents();
+    runPosted();
+}
+
+void Toolkit::post(std::function<void()> task)
+{
+    {
+        const std::lock_guard lock(m_postedMutex);
+        m_posted.push_back(std::move(task));
+    }
+    m_postedChanged.notify_all();
+}
+
+int Toolkit::runPosted()
+{
+    int ran = 0;
+    for (;;) {
+        std::function<void()> task;
+        {
+            const std::lock_guard lock(m_postedMutex);
+            if (m_posted.empty())
+                return ran;
+            task = std::move(m_posted.front());
+            m_posted.pop_front();
+        }
+        task();
+        ++ran;
+    }
+}
+
+bool Toolkit::waitForPosted(std::chrono::milliseconds timeout)
+{
+    std::unique_lock lock(m_postedMutex);
+    return m_postedChanged.wait_for(lock, timeout, [this] { return !m_posted.empty(); });
+}
+
+std::size_t Toolkit::postedCount() const
+{
+    const std::lock_guard lock(m_postedMutex);
+    return m_posted.size();
 }
 
 void Toolkit::endProcess()

@@ -7,8 +7,12 @@
 #include "builder.h"
 #include "view.h"
 
+#include <chrono>
+#include <condition_variable>
+#include <deque>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <set>
 #include <string>
 #include <vector>
@@ -271,8 +275,19 @@ class Toolkit : public forms::Toolkit
 {
 public:
     std::unique_ptr<forms::View> build(const forms::WindowSpec &window) override;
+    // Runs the posted tasks too, as the event loops do.
     void processPendingEvents() override;
     [[noreturn]] void endProcess() override;
+    // Queues the task; the test runs it (runPosted), as the event loop would.
+    void post(std::function<void()> task) override;
+
+    // Runs the posted tasks, and those they post, until none is left;
+    // answers how many ran.
+    int runPosted();
+    // Waits until a task is posted, for tests with threads of their own;
+    // false when none came in time.
+    bool waitForPosted(std::chrono::milliseconds timeout);
+    std::size_t postedCount() const;
 
     // The windows built and still open, newest last.
     std::vector<View *> views;
@@ -287,6 +302,11 @@ public:
 
     View *findView(const char *name);
     void forget(View *view);
+
+private:
+    mutable std::mutex m_postedMutex;
+    std::condition_variable m_postedChanged;
+    std::deque<std::function<void()>> m_posted;
 };
 
 } // namespace fakes

@@ -1,6 +1,7 @@
 #include "win32toolkit.h"
 
 #include "builder.h"
+#include "postqueue.h"
 #include "win32controls.h"
 
 #include <commctrl.h>
@@ -486,6 +487,7 @@ Toolkit::Toolkit(int dpi) : m_dpi(dpi > 0 ? dpi : systemDpi())
     font.lfWidth = 0;
     wcscpy_s(font.lfFaceName, L"MS Sans Serif");
     m_font = ::CreateFontIndirectW(&font);
+    m_posted = std::make_unique<PostQueue>();
 }
 
 Toolkit::~Toolkit()
@@ -533,6 +535,11 @@ void Toolkit::endProcess()
 {
     // At once: nothing is saved, no window asks anything.
     ::ExitProcess(0);
+}
+
+void Toolkit::post(std::function<void()> task)
+{
+    m_posted->post(std::move(task));
 }
 
 HWND windowOf(forms::View &view)

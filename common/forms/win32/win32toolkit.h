@@ -7,6 +7,8 @@
 
 #include <windows.h>
 
+#include <memory>
+
 namespace forms::win32 {
 
 // Each control of a built window is a child window whose ID is this number
@@ -15,6 +17,8 @@ namespace forms::win32 {
 constexpr int firstControlId = 1000;
 // The ID of the named control of the table, or -1.
 int controlId(const WindowSpec &window, const char *name);
+
+class PostQueue;
 
 class Toolkit : public forms::Toolkit
 {
@@ -28,6 +32,7 @@ public:
     std::unique_ptr<forms::View> build(const WindowSpec &window) override;
     void processPendingEvents() override;
     [[noreturn]] void endProcess() override;
+    void post(std::function<void()> task) override;
 
     // Runs the message loop until WM_QUIT; answers its exit code.
     int run();
@@ -49,6 +54,7 @@ private:
     int m_dpi;
     HFONT m_font = nullptr;
     bool m_quitOnLastWindowClosed = true;
+    std::unique_ptr<PostQueue> m_posted;
 };
 
 // The top-level window of a view built by this toolkit, for tests and

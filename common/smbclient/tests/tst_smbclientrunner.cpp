@@ -1,14 +1,22 @@
+#include "smbclient/portcheck.h"
 #include "smbclient/smbclientrunner.h"
 
 #include "qtfakesmbclient.h"
 
+#include <QElapsedTimer>
 #include <QFile>
+#include <QTemporaryDir>
 #include <QTemporaryFile>
 #include <QTest>
 
 #include <csignal>
+#include <thread>
 
+#include <arpa/inet.h>
 #include <fcntl.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 using smbclient::Outcome;
@@ -60,7 +68,76 @@ smbclient::Result send(const QString &address, const QString &message)
 // names no dos charset, so the wire set is smbclient's default.
 const QString unixCharsetOption = QStringLiteral("--option=unix charset=CP850");
 
+// A stand-in smbclient written for one case, in a folder of its own.
+class Script
+{
+public:
+    explicit Script(const QByteArray &body)
+    {
+        QFile file(path());
+        file.open(QIODevice::WriteOnly);
+        file.write("#!/bin/sh\nd='" + QFile::encodeName(m_dir.path()) + "'\n" + body);
+        file.close();
+        file.setPermissions(QFile::ReadOwner | QFile::ExeOwner);
+    }
+    QString path() const { return m_dir.filePath(QStringLiteral("smbclient")); }
+    QString file(const char *name) const { return m_dir.filePath(QString::fromLatin1(name)); }
+
+private:
+    QTemporaryDir m_dir;
+};
+
+// Gone, or ended and waiting for its parent (init) to collect it.
+bool ended(pid_t pid)
+{
+    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (!stat.open(QIODevice::ReadOnly))
+        return true;
+    const QByteArray line = stat.readAll();
+    return line.mid(line.lastIndexOf(')') + 2, 1) == "Z";
+}
+
+// A socket on 127.0.0.1 and the port it has; listening with room for
+// `pending` connections, or not listening at all.
+class Port
+{
+public:
+    explicit Port(int pending = -1)
+    {
+        m_fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        sockaddr_in address {};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        ::bind(m_fd, reinterpret_cast<sockaddr *>(&address), sizeof address);
+        socklen_t size = sizeof address;
+        ::getsockname(m_fd, reinterpret_cast<sockaddr *>(&address), &size);
+        m_port = ntohs(address.sin_port);
+        if (pending >= 0)
+            ::listen(m_fd, pending);
+    }
+    ~Port() { ::close(m_fd); }
+    std::uint16_t number() const { return m_port; }
+
+private:
+    int m_fd = -1;
+    std::uint16_t m_port = 0;
+};
+
+bool connectTo(std::uint16_t port)
+{
+    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in address {};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(port);
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    const bool ok = ::connect(fd, reinterpret_cast<sockaddr *>(&address), sizeof address) == 0;
+    // Left open: it fills the queue.
+    return ok;
+}
+
 } // namespace
+
+Q_DECLARE_METATYPE(smbclient::PortAnswer)
 
 class TestSmbclientRunner : public QObject
 {
@@ -78,6 +155,12 @@ private slots:
     void refusesWhatTheProtocolCannotCarry_data();
     void refusesWhatTheProtocolCannotCarry();
     void survivesAReaderThatGoesAway();
+    void endsAtTheDeadline_data();
+    void endsAtTheDeadline();
+    void stopEndsARunUnderWay();
+    void checksThePort_data();
+    void checksThePort();
+    void refusedPortStartsNoSmbclient();
 };
 
 void TestSmbclientRunner::handsOverArgumentsAndInputLiterally_data()
@@ -285,6 +368,131 @@ void TestSmbclientRunner::survivesAReaderThatGoesAway()
     for (int i = 0; i < 20; ++i)
         QCOMPARE(send("PC01", QString(1500, u'x')).outcome, Outcome::Failed);
     qputenv("PATH", oldPath);
+}
+
+void TestSmbclientRunner::endsAtTheDeadline_data()
+{
+    QTest::addColumn<QByteArray>("body");
+    QTest::addColumn<int>("deadline");
+    QTest::addColumn<Outcome>("expected");
+
+    // The run and what it started die with its process group.
+    QTest::newRow("hangs with a child") << QByteArray("/bin/sleep 60 &\n"
+                                                      "echo $! > \"$d/child\"\n"
+                                                      "exec /bin/sleep 60\n")
+                                        << 300 << Outcome::Failed;
+    QTest::newRow("deaf to SIGTERM")
+        << QByteArray("trap '' TERM\n/bin/sleep 60\n") << 300 << Outcome::Failed;
+    QTest::newRow("closes stderr and hangs")
+        << QByteArray("exec 2>&-\nexec /bin/sleep 60\n") << 300 << Outcome::Failed;
+    QTest::newRow("ends in time") << QByteArray("/bin/cat > /dev/null\nexit 0\n") << 20000
+                                  << Outcome::Delivered;
+}
+
+void TestSmbclientRunner::endsAtTheDeadline()
+{
+    QFETCH(QByteArray, body);
+    QFETCH(int, deadline);
+    QFETCH(Outcome, expected);
+    const Script script(body);
+    const QByteArray program = QFile::encodeName(script.path());
+    smbclient::Options options;
+    options.program = program.constData();
+    options.deadline = std::chrono::milliseconds(deadline);
+
+    CapturedFd err(STDERR_FILENO);
+    QElapsedTimer clock;
+    clock.start();
+    const auto result = smbclient::sendMessage(u"PC01", u"Hi\n", options);
+    const qint64 elapsed = clock.elapsed();
+    err.text();
+
+    QCOMPARE(result.outcome, expected);
+    QVERIFY2(elapsed < qMin(deadline, 5000) + 3000, qPrintable(QString::number(elapsed)));
+    QCOMPARE(QByteArray::fromStdString(result.diagnostics).contains("did not end within"),
+        expected == Outcome::Failed);
+    QFile child(script.file("child"));
+    if (child.open(QIODevice::ReadOnly))
+        QTRY_VERIFY(ended(pid_t(child.readAll().trimmed().toInt())));
+}
+
+void TestSmbclientRunner::stopEndsARunUnderWay()
+{
+    const Script script("echo started > \"$d/fifo\"\nexec /bin/sleep 60\n");
+    QVERIFY(::mkfifo(QFile::encodeName(script.file("fifo")).constData(), 0600) == 0);
+    const QByteArray program = QFile::encodeName(script.path());
+    std::stop_source stop;
+    smbclient::Options options;
+    options.program = program.constData();
+    options.stop = stop.get_token();
+
+    // Stops once the run has begun: the script says so through the FIFO.
+    std::thread stopper([&] {
+        QFile fifo(script.file("fifo"));
+        if (fifo.open(QIODevice::ReadOnly))
+            fifo.readLine();
+        stop.request_stop();
+    });
+    QElapsedTimer clock;
+    clock.start();
+    const auto result = smbclient::sendMessage(u"PC01", u"Hi\n", options);
+    stopper.join();
+
+    QCOMPARE(result.outcome, Outcome::Failed);
+    QVERIFY2(clock.elapsed() < 10000, qPrintable(QString::number(clock.elapsed())));
+    QVERIFY2(QByteArray::fromStdString(result.diagnostics).contains("stopped"),
+        result.diagnostics.c_str());
+}
+
+void TestSmbclientRunner::checksThePort_data()
+{
+    QTest::addColumn<int>("pending");
+    QTest::addColumn<QString>("address");
+    QTest::addColumn<bool>("stopped");
+    QTest::addColumn<smbclient::PortAnswer>("expected");
+
+    QTest::newRow("listening") << 5 << "127.0.0.1" << false << smbclient::PortAnswer::Accepted;
+    QTest::newRow("nobody listens") << -1 << "127.0.0.1" << false << smbclient::PortAnswer::Refused;
+    // With a full queue the host drops the connection attempt.
+    QTest::newRow("queue full") << 0 << "127.0.0.1" << false << smbclient::PortAnswer::Silent;
+    QTest::newRow("stopped") << 0 << "127.0.0.1" << true << smbclient::PortAnswer::Stopped;
+    QTest::newRow("a name") << 5 << "PC01" << false << smbclient::PortAnswer::Unknown;
+    QTest::newRow("short dotted form") << 5 << "127.1" << false << smbclient::PortAnswer::Unknown;
+}
+
+void TestSmbclientRunner::checksThePort()
+{
+    QFETCH(int, pending);
+    QFETCH(QString, address);
+    QFETCH(bool, stopped);
+    QFETCH(smbclient::PortAnswer, expected);
+    const Port port(pending);
+    if (pending == 0)
+        QVERIFY(connectTo(port.number()));
+
+    std::stop_source stop;
+    if (stopped)
+        stop.request_stop();
+    const auto answer = smbclient::checkPort(address.toStdString(), port.number(),
+        std::chrono::milliseconds(stopped ? 20000 : 500), stop.get_token());
+    QCOMPARE(answer, expected);
+}
+
+void TestSmbclientRunner::refusedPortStartsNoSmbclient()
+{
+    if (smbclient::checkPort("127.0.0.1", 139, std::chrono::milliseconds(500))
+        != smbclient::PortAnswer::Refused)
+        QSKIP("something answers on 127.0.0.1:139 here");
+    testsupport::FakeSmbclient fake;
+    smbclient::Options options;
+    options.checkPort = true;
+    const auto result = smbclient::sendMessage(u"127.0.0.1", u"Hi\n", options);
+    QCOMPARE(result.outcome, Outcome::Failed);
+    QVERIFY(QByteArray::fromStdString(result.diagnostics).contains("refused"));
+    QVERIFY(!fake.ran());
+    // A name goes to smbclient whatever port 139 of any address does.
+    QCOMPARE(smbclient::sendMessage(u"PC01", u"Hi\n", options).outcome, Outcome::Delivered);
+    QVERIFY(fake.ran());
 }
 
 QTEST_GUILESS_MAIN(TestSmbclientRunner)

@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
+#include <stop_token>
 #include <string>
 #include <vector>
 
@@ -116,5 +118,95 @@ INSTANTIATE_TEST_SUITE_P(WireBytes, SmbclientLengthTest,
         LengthCase {"Letters1598", std::u16string(1598, u'\u00e9'), true},
         LengthCase {"Letters1599", std::u16string(1599, u'\u00e9'), false}),
     [](const testing::TestParamInfo<LengthCase> &info) { return info.param.name; });
+
+// What the send answers: the outcome, with smbclient's own words about it.
+struct ResultCase
+{
+    const char *name;
+    std::u16string message;
+    int exitCode;
+    const char *errorLine;
+    bool hidden;
+    bool stopped;
+    SendOutcome outcome;
+    bool ran;
+};
+
+void PrintTo(const ResultCase &c, std::ostream *out)
+{
+    *out << c.name;
+}
+
+class SmbclientResultTest : public testing::TestWithParam<ResultCase>
+{
+};
+
+TEST_P(SmbclientResultTest, OutcomeAndDiagnostics)
+{
+    testsupport::FakeSmbclient smbclient;
+    smbclient.exitWith(GetParam().exitCode);
+    if (*GetParam().errorLine)
+        smbclient.writeToStderr(GetParam().errorLine);
+    if (GetParam().hidden)
+        smbclient.hide();
+    std::stop_source stop;
+    if (GetParam().stopped)
+        stop.request_stop();
+
+    const SendResult result = SendMessageTo(u"PC01", GetParam().message, stop.get_token());
+    EXPECT_EQ(result.outcome, GetParam().outcome);
+    EXPECT_NE(result.diagnostics.find(GetParam().errorLine), std::string::npos)
+        << result.diagnostics;
+    EXPECT_EQ(smbclient.ran(), GetParam().ran);
+}
+
+INSTANTIATE_TEST_SUITE_P(Answers, SmbclientResultTest,
+    testing::Values(
+        ResultCase {"Delivered", u"Hello", 0, "", false, false, SendOutcome::Delivered, true},
+        ResultCase {"FailedWithItsReason", u"Hello", 1, "Connection to PC01 failed", false, false,
+            SendOutcome::Failed, true},
+        ResultCase {"DroppedByTheReceiver", u"Hello", 0,
+            "cli_message returned NT_STATUS_ACCESS_DENIED", false, false, SendOutcome::Failed,
+            true},
+        ResultCase {"NoSmbclient", u"Hello", 0, "", true, false, SendOutcome::CouldNotStart, false},
+        ResultCase {
+            "StoppedBeforeItBegan", u"Hello", 0, "", false, true, SendOutcome::Failed, false},
+        ResultCase {"TooLong", std::u16string(1599, u'a'), 0, "", false, false,
+            SendOutcome::TooLong, false},
+        ResultCase {"OutsideTheCodePage", u"5 \u20ac", 0, "", false, false,
+            SendOutcome::Unrepresentable, false}),
+    [](const testing::TestParamInfo<ResultCase> &info) { return info.param.name; });
+
+struct CheckCase
+{
+    const char *name;
+    std::u16string message;
+    std::optional<SendOutcome> refused;
+};
+
+void PrintTo(const CheckCase &c, std::ostream *out)
+{
+    *out << c.name;
+}
+
+class MessageCheckTest : public testing::TestWithParam<CheckCase>
+{
+};
+
+// Checked once before a broadcast: what no recipient could be sent.
+TEST_P(MessageCheckTest, RefusesWhatNoRecipientCouldTake)
+{
+    EXPECT_EQ(CheckMessage(GetParam().message), GetParam().refused);
+}
+
+INSTANTIATE_TEST_SUITE_P(Messages, MessageCheckTest,
+    testing::Values(CheckCase {"Plain", u"Hello", std::nullopt},
+        CheckCase {"Longest", std::u16string(1598, u'\u00e9'), std::nullopt},
+        CheckCase {"OneByteTooMany", std::u16string(1599, u'a'), SendOutcome::TooLong},
+        CheckCase {"LineFeedsCountTwo", std::u16string(800, u'\n'), SendOutcome::TooLong},
+        CheckCase {"Euro", u"5 \u20ac", SendOutcome::Unrepresentable},
+        CheckCase {"C1Control", u"\u0085", SendOutcome::Unrepresentable},
+        CheckCase {"Nul", std::u16string(u"a\0b", 3), SendOutcome::Unrepresentable}),
+    [](const testing::TestParamInfo<CheckCase> &info) { return info.param.name; });
 
 } // namespace

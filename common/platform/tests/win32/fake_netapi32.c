@@ -6,6 +6,11 @@
  * QUILLON_FAKE_NETAPI_STATUS  the status to answer (decimal), 0 if unset
  * QUILLON_FAKE_NETAPI_REFUSE  a recipient answered with NERR_NameNotFound
  *                             (2273) whatever the status says
+ * QUILLON_FAKE_NETAPI_DELAY   milliseconds each call takes, as a service
+ *                             that waits for its receiver
+ *
+ * Calls may come from several threads at once: each is logged whole, on a
+ * line of its own, and the delays overlap.
  *
  * Wine loads it in place of its own netapi32 only with netapi32=n in
  * WINEDLLOVERRIDES and the DLL next to the program. */
@@ -43,6 +48,17 @@ static size_t unitsBeforeTerminator(const WCHAR *text, size_t limit, BOOL *termi
     return n;
 }
 
+static CRITICAL_SECTION logLock;
+
+BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved)
+{
+    (void)instance;
+    (void)reserved;
+    if (reason == DLL_PROCESS_ATTACH)
+        InitializeCriticalSection(&logLock);
+    return TRUE;
+}
+
 static void logCall(
     LPCWSTR servername, LPCWSTR msgname, LPCWSTR fromname, const BYTE *buf, DWORD buflen)
 {
@@ -51,43 +67,54 @@ static void logCall(
     if (pathLength == 0 || pathLength >= MAX_PATH)
         return;
 
-    static char line[65536];
+    enum { lineSize = 65536 };
+    char *line = (char *)HeapAlloc(GetProcessHeap(), 0, lineSize);
+    if (!line)
+        return;
     size_t used = 0;
     char number[32];
     BOOL terminated = FALSE;
 
-    appendText(line, &used, sizeof line, servername ? "server=set" : "server=null");
-    appendText(line, &used, sizeof line, " to=");
+    appendText(line, &used, lineSize, servername ? "server=set" : "server=null");
+    appendText(line, &used, lineSize, " to=");
     if (msgname)
-        appendHex(line, &used, sizeof line, (const BYTE *)msgname, 2 * wcslen(msgname));
-    appendText(line, &used, sizeof line, fromname ? " from=set" : " from=null");
+        appendHex(line, &used, lineSize, (const BYTE *)msgname, 2 * wcslen(msgname));
+    appendText(line, &used, lineSize, fromname ? " from=set" : " from=null");
     snprintf(number, sizeof number, " length=%lu", (unsigned long)buflen);
-    appendText(line, &used, sizeof line, number);
-    appendText(line, &used, sizeof line, " buffer=");
+    appendText(line, &used, lineSize, number);
+    appendText(line, &used, lineSize, " buffer=");
     if (buf) {
-        appendHex(line, &used, sizeof line, buf, buflen);
+        appendHex(line, &used, lineSize, buf, buflen);
         const size_t units
             = unitsBeforeTerminator((const WCHAR *)buf, (buflen + 1) / 2, &terminated);
-        appendText(line, &used, sizeof line, " text=");
-        appendHex(line, &used, sizeof line, buf, 2 * units);
+        appendText(line, &used, lineSize, " text=");
+        appendHex(line, &used, lineSize, buf, 2 * units);
     } else {
-        appendText(line, &used, sizeof line, " text=");
+        appendText(line, &used, lineSize, " text=");
     }
-    appendText(line, &used, sizeof line, terminated ? " terminated=yes\n" : " terminated=no\n");
+    appendText(line, &used, lineSize, terminated ? " terminated=yes\n" : " terminated=no\n");
 
+    EnterCriticalSection(&logLock);
     HANDLE file = CreateFileW(
         path, FILE_APPEND_DATA, FILE_SHARE_READ, NULL, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, NULL);
-    if (file == INVALID_HANDLE_VALUE)
-        return;
-    DWORD written = 0;
-    WriteFile(file, line, (DWORD)used, &written, NULL);
-    CloseHandle(file);
+    if (file != INVALID_HANDLE_VALUE) {
+        DWORD written = 0;
+        WriteFile(file, line, (DWORD)used, &written, NULL);
+        CloseHandle(file);
+    }
+    LeaveCriticalSection(&logLock);
+    HeapFree(GetProcessHeap(), 0, line);
 }
 
 DWORD WINAPI NetMessageBufferSend(
     LPCWSTR servername, LPCWSTR msgname, LPCWSTR fromname, LPBYTE buf, DWORD buflen)
 {
     logCall(servername, msgname, fromname, buf, buflen);
+
+    WCHAR delay[32];
+    const DWORD delayLength = GetEnvironmentVariableW(L"QUILLON_FAKE_NETAPI_DELAY", delay, 32);
+    if (delayLength > 0 && delayLength < 32)
+        Sleep((DWORD)wcstoul(delay, NULL, 10));
 
     WCHAR refused[256];
     const DWORD refusedLength

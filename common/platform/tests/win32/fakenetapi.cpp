@@ -13,6 +13,7 @@ namespace {
 const wchar_t logVariable[] = L"QUILLON_FAKE_NETAPI_LOG";
 const wchar_t statusVariable[] = L"QUILLON_FAKE_NETAPI_STATUS";
 const wchar_t refuseVariable[] = L"QUILLON_FAKE_NETAPI_REFUSE";
+const wchar_t delayVariable[] = L"QUILLON_FAKE_NETAPI_DELAY";
 
 // The real service must never be reached, and Wine's own netapi32 crashes
 // on NetMessageBufferSend.
@@ -47,6 +48,7 @@ FakeNetapi::FakeNetapi()
     ::SetEnvironmentVariableW(logVariable, log.c_str());
     ::SetEnvironmentVariableW(statusVariable, nullptr);
     ::SetEnvironmentVariableW(refuseVariable, nullptr);
+    ::SetEnvironmentVariableW(delayVariable, nullptr);
 }
 
 FakeNetapi::~FakeNetapi()
@@ -54,6 +56,7 @@ FakeNetapi::~FakeNetapi()
     ::SetEnvironmentVariableW(logVariable, nullptr);
     ::SetEnvironmentVariableW(statusVariable, nullptr);
     ::SetEnvironmentVariableW(refuseVariable, nullptr);
+    ::SetEnvironmentVariableW(delayVariable, nullptr);
 }
 
 void FakeNetapi::answer(unsigned long status)
@@ -65,6 +68,11 @@ void FakeNetapi::refuse(const std::u16string &recipient)
 {
     ::SetEnvironmentVariableW(
         refuseVariable, std::wstring(recipient.begin(), recipient.end()).c_str());
+}
+
+void FakeNetapi::delay(unsigned long milliseconds)
+{
+    ::SetEnvironmentVariableW(delayVariable, std::to_wstring(milliseconds).c_str());
 }
 
 std::vector<NetapiCall> FakeNetapi::calls() const

@@ -34,6 +34,8 @@ public:
     // That one recipient is refused (NERR_NameNotFound), the others answered
     // as before.
     void refuse(const std::u16string &recipient);
+    // Each call takes this long, as a service waiting for its receiver.
+    void delay(unsigned long milliseconds);
     std::vector<NetapiCall> calls() const;
 
 private:

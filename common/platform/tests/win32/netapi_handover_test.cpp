@@ -71,4 +71,23 @@ TEST(NetapiCallTest, NoServerAndNoSenderName)
     EXPECT_TRUE(calls[0].senderNull);
 }
 
+// The send's answer keeps the service's status; a send stopped before it
+// began never reaches the service.
+TEST(NetapiCallTest, ResultCarriesTheStatus)
+{
+    probe::FakeNetapi netapi;
+    netapi.refuse(u"GONE");
+
+    const SendResult refused = SendMessageTo(u"GONE", u"x", {});
+    EXPECT_EQ(refused.outcome, SendOutcome::Failed);
+    EXPECT_NE(refused.diagnostics.find("2273"), std::string::npos) << refused.diagnostics;
+    EXPECT_EQ(SendMessageTo(u"PC01", u"x", {}).outcome, SendOutcome::Delivered);
+    std::stop_source stop;
+    stop.request_stop();
+    EXPECT_EQ(SendMessageTo(u"PC01", u"x", stop.get_token()).outcome, SendOutcome::Failed);
+    EXPECT_EQ(netapi.calls().size(), 2u);
+    // Whatever the text: the service is the judge.
+    EXPECT_EQ(CheckMessage(u"\u20ac \u0085"), std::nullopt);
+}
+
 } // namespace
