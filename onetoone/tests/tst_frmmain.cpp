@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -118,8 +119,11 @@ void TestFrmMain::initTestCase()
     qputenv("XDG_CONFIG_HOME", configHome.path().toLocal8Bit());
     qputenv("HOME", configHome.path().toLocal8Bit());
     QCoreApplication::setApplicationName(QStringLiteral("Quillpost"));
-    settingsPath = configHome.path() + QStringLiteral("/Quillpost/Quillpost.ini");
-    QVERIFY(QDir().mkpath(configHome.path() + QStringLiteral("/Quillpost")));
+    // The folder is named after the running program file: this test's.
+    const QString folder
+        = configHome.path() + u'/' + QFileInfo(QCoreApplication::applicationFilePath()).fileName();
+    settingsPath = folder + QStringLiteral("/Quillpost.ini");
+    QVERIFY(QDir().mkpath(folder));
 }
 
 void TestFrmMain::init()
