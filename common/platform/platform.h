@@ -79,9 +79,10 @@ struct ProfileValue
 // Both new files are written beside their targets first and then moved over
 // them; a file that would not change is not written.  True when both files
 // hold what was asked.  False, with both files byte for byte as they were,
-// when anything stands in the way: the folder is missing or not writable, a
-// file is read-only, or is a folder, or is no ordinary file, or cannot be
-// read, or would be larger than largestFile; the disk is full; a name or a
+// when anything stands in the way: the folder is missing or not writable; a
+// file is a folder, or no ordinary file, or cannot be read, or would be
+// larger than largestFile; a file that must change is read-only (even for
+// root: Windows keeps its read-only files); the disk is full; a name or a
 // value cannot be stored (the 8-bit encoding cannot hold it, it holds a line
 // break or NUL, a name is empty less its blanks, the key holds '=' or begins
 // with ';' or '[').

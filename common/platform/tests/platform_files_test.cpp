@@ -395,6 +395,7 @@ TEST_P(SpecialFileTest, ReadsAsNothing)
         GTEST_SKIP() << "cannot be made here";
     EXPECT_EQ(ReadTextFile(text(file)), std::nullopt);
     EXPECT_EQ(ReadProfileValue(u"List", u"0", u"N", text(file)), u"N");
+    probe::removeMadeFile(file);
 }
 
 INSTANTIATE_TEST_SUITE_P(Files, SpecialFileTest,

@@ -179,6 +179,12 @@ bool linkToDevZero(const std::filesystem::path &path)
     return ::symlink("/dev/zero", path.c_str()) == 0;
 }
 
+void removeMadeFile(const std::filesystem::path &path)
+{
+    std::error_code ignored;
+    std::filesystem::remove(path, ignored);
+}
+
 std::string eAcuteBytes()
 {
     return "\xc3\xa9";

@@ -213,6 +213,12 @@ bool linkToDevZero(const std::filesystem::path &path)
     return host && unixcommand::run("ln -s /dev/zero " + unixcommand::quoted(*host)) == 0;
 }
 
+void removeMadeFile(const std::filesystem::path &path)
+{
+    if (const auto host = unixcommand::hostPath(path))
+        unixcommand::run("rm -f " + unixcommand::quoted(*host));
+}
+
 std::string eAcuteBytes()
 {
     // The Western and Central European code pages keep it at 0xE9.

@@ -51,7 +51,8 @@ inline std::optional<int> run(
     if (!hostScript || !hostStatus)
         return std::nullopt;
     std::ofstream(scriptFile, std::ios::binary)
-        << "(\n" << script << "\n) >/dev/null 2>&1\necho $? >'" << *hostStatus << ".new'\nmv '"
+        << "(\n"
+        << script << "\n) >/dev/null 2>&1\necho $? >'" << *hostStatus << ".new'\nmv '"
         << *hostStatus << ".new' '" << *hostStatus << "'\n";
 
     // The arguments reach the host's program as they stand.
