@@ -295,22 +295,15 @@ const std::string latinBook = "[List]\r\n0=caf\xe9\r\n1=PC2\r\n[Options]\r\nCoun
 const std::string options = "[Options]\r\nCount=0\r\nFile=\r\n";
 
 const Keeping keepings[] = {
-    {"LatinOneUntouched", latinBook,
-        "Gr\xfc\xdf"
-        "e",
-        [](auto &, auto &) {}, latinBook,
-        "Gr\xfc\xdf"
-        "e"},
-    {"LatinOneBesideAnEdit", latinBook,
-        "Gr\xfc\xdf"
-        "e",
+    {"LatinOneUntouched", latinBook, "Gr\xfc\xdf\x65", [](auto &, auto &) {}, latinBook,
+        "Gr\xfc\xdf\x65"},
+    {"LatinOneBesideAnEdit", latinBook, "Gr\xfc\xdf\x65",
         [](fakes::ListBox &book, fakes::TextBox &message) {
             book.insertItem(0, u"NEW");
             message.setText(message.value + u" und Dank");
         },
         "[List]\r\n0=NEW\r\n1=caf\xe9\r\n2=PC2\r\n[Options]\r\nCount=0\r\nFile=\r\n",
-        "Gr\xfc\xdf"
-        "e und Dank"},
+        "Gr\xfc\xdf\x65 und Dank"},
     {"CrLfUntouched", options, "One\r\nTwo\r\n", [](auto &, auto &) {}, options, "One\r\nTwo\r\n"},
     // A Qt text box hands every line break back as LF.
     {"CrLfAsTheTextBoxGivesItBack", options, "One\r\nTwo\nThree",

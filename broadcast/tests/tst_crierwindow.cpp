@@ -272,8 +272,7 @@ void TestCrierWindow::saveWritesFiles()
 void TestCrierWindow::saveKeepsBytesThroughTheWidgets()
 {
     const QByteArray settings = "[List]\r\n0=caf\xe9\r\n[Options]\r\nCount=0\r\nFile=x\xff\r\n";
-    const QByteArray message = "Gr\xfc\xdf"
-                               "e\r\nzwei";
+    const QByteArray message = "Gr\xfc\xdf\x65\r\nzwei";
     const auto writeFile = [this](const char *name, const QByteArray &bytes) {
         QFile file(m_files->filePath(QString::fromLatin1(name)));
         QVERIFY(file.open(QIODevice::WriteOnly));

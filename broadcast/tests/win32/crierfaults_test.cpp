@@ -81,13 +81,13 @@ TEST_F(CrierFaults, FullDisk)
         GTEST_SKIP() << "this Wine runs in no mount namespace of its own (scripts/test-win32.sh "
                         "makes one as root)";
     const std::string folder = unixcommand::quoted(hostFolder());
-    const std::string cannot = onHost("mount -t tmpfs -o size=64k,mode=0777 tmpfs " + folder,
-        "umount -l " + folder);
+    const std::string cannot
+        = onHost("mount -t tmpfs -o size=64k,mode=0777 tmpfs " + folder, "umount -l " + folder);
     if (!cannot.empty())
         GTEST_SKIP() << cannot;
     ULARGE_INTEGER total {};
-    ASSERT_TRUE(::GetDiskFreeSpaceExW((files.path().wstring() + L"\\").c_str(), nullptr, &total,
-        nullptr));
+    ASSERT_TRUE(
+        ::GetDiskFreeSpaceExW((files.path().wstring() + L"\\").c_str(), nullptr, &total, nullptr));
     ASSERT_EQ(total.QuadPart, 64u * 1024);
     // As the fault was found: 4,069 bytes of settings on a disk with no
     // room left.
@@ -163,8 +163,7 @@ TEST_P(CutByTheControlTest, IsNeverSavedCut)
 }
 
 INSTANTIATE_TEST_SUITE_P(Files, CutByTheControlTest,
-    testing::Values(CutByTheControl {"NulInTheMessage", oldSettings,
-                        std::string("msg\0after", 9)},
+    testing::Values(CutByTheControl {"NulInTheMessage", oldSettings, std::string("msg\0after", 9)},
         CutByTheControl {"NulInAnEntry",
             std::string("[List]\r\n0=127.0.0.1\r\n1=AB\0CD\r\n2=127.0.0.2\r\n3=N\r\n", 48),
             oldMessage},
@@ -236,8 +235,8 @@ TEST_P(OddFileTest, StartsWithNothingLoaded)
 }
 
 INSTANTIATE_TEST_SUITE_P(Files, OddFileTest,
-    testing::Values(
-        OddFile {"LinkToDevZero", [](const std::string &path) { return "ln -s /dev/zero " + path; }},
+    testing::Values(OddFile {"LinkToDevZero",
+                        [](const std::string &path) { return "ln -s /dev/zero " + path; }},
         OddFile {"Fifo", [](const std::string &path) { return "mkfifo " + path; }},
         OddFile {"LargerThanTheLimit",
             [](const std::string &path) {
