@@ -246,14 +246,6 @@ const Unstorable unstorables[] = {
 INSTANTIATE_TEST_SUITE_P(Values, UnstorableTest, testing::ValuesIn(unstorables),
     [](const testing::TestParamInfo<Unstorable> &info) { return std::string(info.param.name); });
 
-TEST_F(CrierTest, BookWithANulLoadsWhole)
-{
-    writeSettings(bookWithNul);
-    start();
-    EXPECT_EQ(
-        lstNetwork().items, (Items {u"127.0.0.1", std::u16string(u"AB\0CD", 5), u"127.0.0.2"}));
-}
-
 // ---- bytes the save did not change -----------------------------------------------------
 
 // Files as another program left them: bytes that are no UTF-8 (Latin-1

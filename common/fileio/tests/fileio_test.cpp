@@ -260,7 +260,6 @@ std::string rootOnly()
 }
 
 const TogetherCase togetherCases[] = {
-    {"BothNew", [](const fs::path &, auto &) { return std::string(); }, true},
     {"BothThere",
         [](const fs::path &f, auto &) {
             write(f / "a", "old a");
@@ -272,12 +271,6 @@ const TogetherCase togetherCases[] = {
         [](const fs::path &f, auto &) {
             write(f / "a", "old a");
             fs::create_directory(f / "b");
-            return std::string();
-        },
-        false},
-    {"SecondIsAFifo",
-        [](const fs::path &f, auto &) {
-            ::mkfifo((f / "b").c_str(), 0600);
             return std::string();
         },
         false},

@@ -370,45 +370,6 @@ TEST(TextFileEdgeTest, TextBeyondTheCodePage)
     }
 }
 
-// Files that are no ordinary files, and one too large: read as nothing, at
-// once (a FIFO would wait for a writer, /dev/zero never ends).
-struct SpecialFile
-{
-    const char *name;
-    std::function<bool(const fs::path &)> make;
-};
-
-void PrintTo(const SpecialFile &c, std::ostream *out)
-{
-    *out << c.name;
-}
-
-class SpecialFileTest : public testing::TestWithParam<SpecialFile>
-{
-};
-
-TEST_P(SpecialFileTest, ReadsAsNothing)
-{
-    TempFolder folder;
-    const fs::path file = folder.path() / "Message.txt";
-    if (!GetParam().make(file))
-        GTEST_SKIP() << "cannot be made here";
-    EXPECT_EQ(ReadTextFile(text(file)), std::nullopt);
-    EXPECT_EQ(ReadProfileValue(u"List", u"0", u"N", text(file)), u"N");
-    probe::removeMadeFile(file);
-}
-
-INSTANTIATE_TEST_SUITE_P(Files, SpecialFileTest,
-    testing::Values(SpecialFile {"Fifo", probe::makeFifo},
-        SpecialFile {"LinkToDevZero", probe::linkToDevZero},
-        SpecialFile {"LargerThanTheLimit",
-            [](const fs::path &file) {
-                std::ofstream(file, std::ios::binary) << "[List]\r\n0=PC1\r\n";
-                fs::resize_file(file, largestFile + 1);
-                return true;
-            }}),
-    [](const testing::TestParamInfo<SpecialFile> &info) { return std::string(info.param.name); });
-
 // ---- Saving both files at once --------------------------------------------------------
 
 struct SaveCase
@@ -497,14 +458,7 @@ INSTANTIATE_TEST_SUITE_P(Files, SaveTest,
             {{u"List", u"0", u"N"}, {u"List", u"0", u"PC9"}, {u"List", u"1", u"  padded "},
                 {u"List", u"2", u"'quoted'"}, {u"Options", u"File", repeated(70000, u'f')}},
             u"New", "New"},
-        SaveCase {"CrLfStaysThroughAnEdit", book, crlfMessage, {}, u"Line one\nLine 2\nThree",
-            "Line one\r\nLine 2\r\nThree"},
-        SaveCase {"LfStaysThroughAnEdit", book, "a\nb", {}, u"a\r\nb\r\nc", "a\nb\nc"},
         SaveCase {"SameTextKeepsItsBytes", book, "a\r\nb\nc\rd", {}, u"a\nb\nc\nd", "a\r\nb\nc\rd"},
-        SaveCase {"NulInAValue", book, crlfMessage, {{u"List", u"0", std::u16string(u"a\0b", 3)}},
-            u"New", std::nullopt},
-        SaveCase {"LineBreakInAValue", book, crlfMessage, {{u"Options", u"File", u"a\r\n[X]"}},
-            u"New", std::nullopt},
         SaveCase {"TextLargerThanTheLimit", book, crlfMessage, {{u"List", u"0", u"PC9"}},
             repeated(largestFile + 1, u'm'), std::nullopt},
         SaveCase {"SettingsFileIsAFolder", std::nullopt, crlfMessage, {{u"List", u"0", u"PC9"}},

@@ -93,14 +93,6 @@ void giveWriteAccess(const std::filesystem::path &path);
 // that cannot be done here (Wine run as root: its prefix belongs to root).
 std::optional<bool> asOrdinaryUser(const std::function<bool()> &check);
 
-// Makes a FIFO at path, or a link at path to the device /dev/zero (under
-// Wine through the host); false when that cannot be done here.
-bool makeFifo(const std::filesystem::path &path);
-bool linkToDevZero(const std::filesystem::path &path);
-// Removes what those made.  (Under Wine, removing a FIFO through Windows
-// would open it for writing, and the Wine server would wait for a reader.)
-void removeMadeFile(const std::filesystem::path &path);
-
 // The bytes of "\u00e9" in the platform's 8-bit files: UTF-8 on POSIX, the
 // ANSI code page on Windows; empty when this code page has no such letter.
 std::string eAcuteBytes();

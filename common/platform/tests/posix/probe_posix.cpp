@@ -169,22 +169,6 @@ std::optional<bool> asOrdinaryUser(const std::function<bool()> &check)
     return WEXITSTATUS(status) == 0;
 }
 
-bool makeFifo(const std::filesystem::path &path)
-{
-    return ::mkfifo(path.c_str(), 0644) == 0;
-}
-
-bool linkToDevZero(const std::filesystem::path &path)
-{
-    return ::symlink("/dev/zero", path.c_str()) == 0;
-}
-
-void removeMadeFile(const std::filesystem::path &path)
-{
-    std::error_code ignored;
-    std::filesystem::remove(path, ignored);
-}
-
 std::string eAcuteBytes()
 {
     return "\xc3\xa9";

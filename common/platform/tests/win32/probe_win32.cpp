@@ -2,7 +2,6 @@
 // the messaging service, "\" the separator, file attributes hide.
 #include "../probe.h"
 #include "fakenetapi.h"
-#include "unixcommand.h"
 
 #include <windows.h>
 
@@ -199,24 +198,6 @@ std::optional<bool> asOrdinaryUser(const std::function<bool()> &check)
     if (runsUnderWine() && wineRunsAsRoot())
         return std::nullopt;
     return check();
-}
-
-bool makeFifo(const std::filesystem::path &path)
-{
-    const auto host = unixcommand::hostPath(path);
-    return host && unixcommand::run("mkfifo " + unixcommand::quoted(*host)) == 0;
-}
-
-bool linkToDevZero(const std::filesystem::path &path)
-{
-    const auto host = unixcommand::hostPath(path);
-    return host && unixcommand::run("ln -s /dev/zero " + unixcommand::quoted(*host)) == 0;
-}
-
-void removeMadeFile(const std::filesystem::path &path)
-{
-    if (const auto host = unixcommand::hostPath(path))
-        unixcommand::run("rm -f " + unixcommand::quoted(*host));
 }
 
 std::string eAcuteBytes()
