@@ -24,6 +24,44 @@ std::u16string decimal(int number)
     return std::u16string(digits.begin(), digits.end());
 }
 
+bool isBlank(char16_t c)
+{
+    return c == u' ' || c == u'\t';
+}
+
+// Why the settings file would not give an address back as typed (its
+// reader takes outer blanks and a pair of enclosing quotes off a value, and
+// "N" marks a free slot); empty when it would.
+std::u16string unstorableBecause(const std::u16string &address)
+{
+    if (address == u"N")
+        return u"\"N\" cannot be an entry: the settings file marks a free slot with it.";
+    if (isBlank(address.front()) || isBlank(address.back()))
+        return u"An entry cannot begin or end with a blank: the settings file would drop it.";
+    if (address.size() >= 2 && (address.front() == u'"' || address.front() == u'\'')
+        && address.back() == address.front())
+        return u"An entry cannot be enclosed in quotes: the settings file would drop them.";
+    return {};
+}
+
+// The text with CR LF and lone CRs as LF: each toolkit's text box gives
+// line breaks back in its own way.
+std::u16string withLineFeeds(std::u16string_view text)
+{
+    std::u16string result;
+    result.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != u'\r') {
+            result.push_back(text[i]);
+            continue;
+        }
+        result.push_back(u'\n');
+        if (i + 1 < text.size() && text[i + 1] == u'\n')
+            ++i;
+    }
+    return result;
+}
+
 } // namespace
 
 FrmMain::FrmMain(forms::Toolkit &toolkit, forms::System &system)
@@ -79,10 +117,10 @@ std::u16string FrmMain::ReadFromINI(
     return m_system.readProfileString(Heading, Key, Default, settingsFile());
 }
 
-bool FrmMain::WriteToINI(
+void FrmMain::WriteToINI(
     const std::u16string &Heading, const std::u16string &Key, const std::u16string &Value)
 {
-    return m_system.writeProfileString(Heading, Key, Value, settingsFile());
+    m_settingsToSave.push_back({Heading, Key, Value});
 }
 
 void FrmMain::Form_Load()
@@ -90,24 +128,33 @@ void FrmMain::Form_Load()
     sAppPath = m_system.addSlash(m_system.programFolder());
     sComputerName = m_system.computerName();
 
+    // A control may not hold all it is given (a Windows control ends its
+    // text at a NUL): the next save would store it cut.  Then no save writes
+    // over the files while this window lives.
     if (m_system.fileExists(settingsFile())) {
         for (int slot = 0; slot < bookSlots; ++slot) {
             const std::u16string entry = ReadFromINI(u"List", decimal(slot), u"N");
             if (entry == u"N")
                 break;
             lstNetwork.addItem(entry);
+            m_loadedWhole = m_loadedWhole && lstNetwork.item(lstNetwork.count() - 1) == entry;
         }
         const auto count = readCount(ReadFromINI(u"Options", u"Count", u"0"));
         if (count == 1.0)
             chkCount.setState(forms::CheckBox::Checked);
         else if (count == 2.0)
             chkCount.setState(forms::CheckBox::Grayed);
-        txtFile.setText(ReadFromINI(u"Options", u"File", u""));
+        const std::u16string file = ReadFromINI(u"Options", u"File", u"");
+        txtFile.setText(file);
+        m_loadedWhole = m_loadedWhole && txtFile.text() == file;
     }
 
     if (m_system.fileExists(messageFile())) {
-        if (const auto message = m_system.readTextFile(messageFile()))
+        if (const auto message = m_system.readTextFile(messageFile())) {
             txtMessage.setText(*message);
+            m_loadedWhole
+                = m_loadedWhole && withLineFeeds(txtMessage.text()) == withLineFeeds(*message);
+        }
     }
 
     lstStatus.clear();
@@ -116,24 +163,28 @@ void FrmMain::Form_Load()
 
 void FrmMain::cmdSave_Click()
 {
-    // Every step runs even when one before it failed; the user learns of a
-    // failure once, at the end.
-    bool saved = m_system.ensureFolder(sAppPath);
-
+    // The whole save is made in memory and written at once: both files as
+    // the window shows them, or both as they were.
+    m_settingsToSave.clear();
     for (int slot = 0; slot < bookSlots; ++slot) {
         if (ReadFromINI(u"List", decimal(slot), u"N") != u"N")
-            saved = WriteToINI(u"List", decimal(slot), u"N") && saved;
+            WriteToINI(u"List", decimal(slot), u"N");
     }
     int written = 0;
+    bool storable = m_loadedWhole;
     for (int i = 0; i < lstNetwork.count(); ++i) {
         const std::u16string entry = lstNetwork.item(i);
+        storable = storable && entry != u"N";
         if (!entry.empty())
-            saved = WriteToINI(u"List", decimal(written++), entry) && saved;
+            WriteToINI(u"List", decimal(written++), entry);
     }
-    saved = WriteToINI(u"Options", u"Count", decimal(chkCount.state())) && saved;
-    saved = WriteToINI(u"Options", u"File", txtFile.text()) && saved;
-    saved = m_system.writeTextFile(messageFile(), txtMessage.text()) && saved;
+    WriteToINI(u"Options", u"Count", decimal(chkCount.state()));
+    WriteToINI(u"Options", u"File", txtFile.text());
 
+    const bool saved = storable && m_system.ensureFolder(sAppPath)
+        && m_system.saveProfileAndText(
+            settingsFile(), m_settingsToSave, messageFile(), txtMessage.text());
+    m_settingsToSave.clear();
     if (!saved) {
         m_view->messageBox(
             u"The settings could not be saved.", u"Error", forms::BoxIcon::Exclamation);
@@ -149,6 +200,11 @@ void FrmMain::cmdAdd_Click()
         return;
     if (lstNetwork.count() >= bookSlots)
         return;
+    if (const std::u16string why = unstorableBecause(address); !why.empty()) {
+        // The field keeps the text, to be mended.
+        m_view->messageBox(why, u"Error", forms::BoxIcon::Exclamation);
+        return;
+    }
     const int current = lstNetwork.currentIndex();
     lstNetwork.insertItem(current >= 0 ? current : 0, address);
     txtAddress.setText(u"");

@@ -10,6 +10,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace crier {
 
@@ -38,7 +39,9 @@ public:
 
     std::u16string ReadFromINI(
         const std::u16string &Heading, const std::u16string &Key, const std::u16string &Default);
-    bool WriteToINI(
+    // Adds a value to the save being made: cmdSave_Click writes them all at
+    // once, with the message.
+    void WriteToINI(
         const std::u16string &Heading, const std::u16string &Key, const std::u16string &Value);
 
     const std::u16string &appPath() const { return sAppPath; }
@@ -64,6 +67,9 @@ private:
 
     std::u16string sAppPath;
     std::u16string sComputerName;
+    std::vector<ProfileValue> m_settingsToSave;
+    // Whether every control holds what was loaded into it (see Form_Load).
+    bool m_loadedWhole = true;
 
     forms::ListBox &lstNetwork;
     forms::Button &cmdRemove;

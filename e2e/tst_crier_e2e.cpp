@@ -10,6 +10,7 @@
 #include <QCheckBox>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
@@ -116,15 +117,18 @@ void TestCrierEndToEnd::countdownStartsProgram()
     QVERIFY(script.setPermissions(QFile::ReadOwner | QFile::ExeOwner));
 
     // The settings the child starts with: one receiver, the count box
-    // checked, and the program with a quoted argument holding a space.
-    QVERIFY(QDir().mkpath(files.filePath(QStringLiteral("config/Crier"))));
-    QFile settings(files.filePath(QStringLiteral("config/Crier/ZK.INI")));
+    // checked, and the program with a quoted argument holding a space.  The
+    // settings folder is named after the running program file: this test's.
+    const QString folder = QStringLiteral("config/")
+        + QFileInfo(QCoreApplication::applicationFilePath()).fileName() + u'/';
+    QVERIFY(QDir().mkpath(files.filePath(folder)));
+    QFile settings(files.filePath(folder + QStringLiteral("ZK.INI")));
     QVERIFY(settings.open(QIODevice::WriteOnly));
     settings.write(
         "[List]\n0=127.0.0.3\n[Options]\nCount=1\nFile=" + QFile::encodeName(script.fileName())
         + " " + QFile::encodeName(marker) + " \"two words\"\n");
     settings.close();
-    QFile text(files.filePath(QStringLiteral("config/Crier/Message.txt")));
+    QFile text(files.filePath(folder + QStringLiteral("Message.txt")));
     QVERIFY(text.open(QIODevice::WriteOnly));
     text.write("Shutting down soon.");
     text.close();

@@ -15,6 +15,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
@@ -67,10 +68,18 @@ int smbclientsFor(const QByteArray &prefix)
     return count;
 }
 
+// Crier keeps its files in a folder named after the running program file:
+// here the test program's.
+QString settingsFile(const QString &configFolder)
+{
+    return configFolder + u'/' + QFileInfo(QCoreApplication::applicationFilePath()).fileName()
+        + QStringLiteral("/ZK.INI");
+}
+
 void writeSettings(const QString &folder, const QByteArray &text)
 {
-    QDir().mkpath(folder + QStringLiteral("/Crier"));
-    QFile settings(folder + QStringLiteral("/Crier/ZK.INI"));
+    QFile settings(settingsFile(folder));
+    QDir().mkpath(QFileInfo(settings).path());
     settings.open(QIODevice::WriteOnly);
     settings.write(text);
 }
@@ -149,7 +158,7 @@ void TestCrierSilentHosts::initTestCase()
 
 void TestCrierSilentHosts::cleanup()
 {
-    QFile::remove(m_config.filePath(QStringLiteral("Crier/ZK.INI")));
+    QFile::remove(settingsFile(m_config.path()));
     for (const auto &receiver : m_receivers)
         receiver->clear();
 }
@@ -238,7 +247,6 @@ void TestCrierSilentHosts::countdownMidRunLeavesNoSmbclient()
 static int runCountdownChild(int argc, char **argv)
 {
     QApplication app(argc, argv);
-    QCoreApplication::setApplicationName(QStringLiteral("Crier"));
     MessageBoxWatcher boxes;
     auto crier = std::make_unique<Crier>(QStringList {"127.0.0.1"}, QStringLiteral("Soon."));
     crier->window()
@@ -268,7 +276,6 @@ int main(int argc, char **argv)
         return runCountdownChild(argc, argv);
     g_noNetwork = enterPrivateNetwork();
     QApplication app(argc, argv);
-    QCoreApplication::setApplicationName(QStringLiteral("Crier"));
     TestCrierSilentHosts test;
     return QTest::qExec(&test, argc, argv);
 }

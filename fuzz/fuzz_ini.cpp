@@ -80,5 +80,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
 
     // Writing the same value again changes nothing.
     FUZZ_CHECK(ini::write(written, section, key, value) == written);
+
+    // In its readable form the value comes back whole.
+    const std::string whole = ini::write(file, section, key, ini::readableForm(value));
+    FUZZ_CHECK(ini::read(whole, section, key) == value);
     return 0;
 }

@@ -8,6 +8,14 @@
 # QUILLON_WIN32_BUILD_DIR overrides the build folder (default build-win32).
 set -eu
 
+# The full-disk tests mount a small tmpfs from inside Wine: as root, the
+# whole stage, its Wine server included, runs in a mount namespace of its
+# own, so that nothing outside sees the mount.
+if [ "$(id -u)" -eq 0 ] && [ -z "${QUILLON_WINE_PRIVATE_MOUNTS:-}" ] \
+    && command -v unshare >/dev/null 2>&1; then
+    QUILLON_WINE_PRIVATE_MOUNTS=1 exec unshare --mount --propagation private -- "$0" "$@"
+fi
+
 cd "$(dirname "$0")/.."
 build=${QUILLON_WIN32_BUILD_DIR:-build-win32}
 

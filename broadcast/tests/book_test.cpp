@@ -114,4 +114,68 @@ TEST_F(CrierTest, EditingTouchesNoFileAndNoStatus)
     EXPECT_TRUE(toolkit.boxes.empty());
 }
 
+// Entries the settings file cannot give back as typed are turned away at
+// once, with the text left in the field to mend.
+struct Refusal
+{
+    const char *name;
+    std::u16string entry;
+    std::u16string why; // the box's text; empty: the entry goes in
+};
+
+void PrintTo(const Refusal &refusal, std::ostream *out)
+{
+    *out << refusal.name;
+}
+
+class EntryFormTest : public CrierTest, public testing::WithParamInterface<Refusal>
+{
+};
+
+TEST_P(EntryFormTest, IsAddedOrRefusedWithItsReason)
+{
+    start();
+    fillBook({u"PC1"});
+    txtAddress().setText(GetParam().entry);
+    cmdAdd().click();
+
+    if (GetParam().why.empty()) {
+        EXPECT_EQ(lstNetwork().items, (Items {GetParam().entry, u"PC1"}));
+        EXPECT_TRUE(toolkit.boxes.empty());
+        return;
+    }
+    EXPECT_EQ(lstNetwork().items, Items {u"PC1"});
+    EXPECT_EQ(txtAddress().value, GetParam().entry);
+    ASSERT_EQ(toolkit.boxes.size(), 1u);
+    EXPECT_EQ(toolkit.boxes[0].text, GetParam().why);
+    EXPECT_EQ(toolkit.boxes[0].title, u"Error");
+    EXPECT_EQ(toolkit.boxes[0].icon, forms::BoxIcon::Exclamation);
+}
+
+const std::u16string freeSlot
+    = u"\"N\" cannot be an entry: the settings file marks a free slot with it.";
+const std::u16string blanks
+    = u"An entry cannot begin or end with a blank: the settings file would drop it.";
+const std::u16string quotes
+    = u"An entry cannot be enclosed in quotes: the settings file would drop them.";
+
+INSTANTIATE_TEST_SUITE_P(Entries, EntryFormTest,
+    testing::Values(Refusal {"FreeSlotMark", u"N", freeSlot},
+        Refusal {"LeadingBlank", u" PC2", blanks}, Refusal {"TrailingBlank", u"PC2 ", blanks},
+        Refusal {"LeadingTab", u"\tPC2", blanks}, Refusal {"OnlyBlanks", u"   ", blanks},
+        Refusal {"DoubleQuotes", u"\"PC2\"", quotes}, Refusal {"SingleQuotes", u"'PC2'", quotes},
+        Refusal {"TwoQuotes", u"\"\"", quotes}, Refusal {"NameStartingWithN", u"NODE2", u""},
+        Refusal {"LowerCaseN", u"n", u""}, Refusal {"InnerBlank", u"PC 2", u""},
+        Refusal {"OneQuote", u"\"PC2", u""}, Refusal {"MixedQuotes", u"\"PC2'", u""},
+        Refusal {"OneQuoteCharacter", u"\"", u""}),
+    [](const testing::TestParamInfo<Refusal> &info) { return std::string(info.param.name); });
+
+TEST_F(CrierTest, EnterRefusesAsThePlusButtonDoes)
+{
+    start();
+    txtAddress().type(u"N\r");
+    EXPECT_TRUE(lstNetwork().items.empty());
+    EXPECT_EQ(toolkit.boxes.size(), 1u);
+}
+
 } // namespace

@@ -1,6 +1,7 @@
 // Crier's files under faults, on the real platform layer: a save that cannot
-// be written is reported and leaves the files that were there as they were;
-// a file that is no ordinary file does not stop the start.  And messages no
+// be written whole is reported and leaves both files that were there byte for
+// byte as they were; one that can be keeps every byte it did not change; a
+// file that is no ordinary file does not stop the start.  And messages no
 // receiver could take, through the real send path to a stand-in smbclient.
 #include "crierfixture.h"
 
@@ -9,6 +10,7 @@
 
 #include <functional>
 #include <optional>
+#include <set>
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -30,8 +32,21 @@ std::string stateOf(const fs::path &path)
         return "nothing";
     if (fs::is_directory(status))
         return "folder";
+    if (fs::is_fifo(status))
+        return "fifo";
     std::ifstream in(path, std::ios::binary);
     return "file: " + std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+// The names in a folder: a failed save leaves no temporary file behind.
+std::set<std::string> namesIn(const fs::path &folder)
+{
+    std::set<std::string> names;
+    std::error_code error;
+    for (fs::directory_iterator entry(folder, error), end; !error && entry != end;
+         entry.increment(error))
+        names.insert(entry->path().filename().string());
+    return names;
 }
 
 class SaveFaultTest;
@@ -43,10 +58,6 @@ struct SaveFault
     // Answers why it cannot be prepared here, or an empty string.
     std::function<std::string(SaveFaultTest &)> prepare;
     bool asOrdinaryUser = false;
-    // Each step of the save runs whatever the one before it did: a file
-    // that can be written is.
-    bool messageWritable = false;
-    bool settingsWritable = false;
 };
 
 void PrintTo(const SaveFault &fault, std::ostream *out)
@@ -71,6 +82,8 @@ public:
     }
 
     std::optional<testsupport::SmallDisk> disk;
+    // Longer than the room a nearly full disk leaves.
+    const std::u16string newMessage = u"A new message." + std::u16string(6000, u'.');
 
 protected:
     void TearDown() override
@@ -92,12 +105,13 @@ TEST_P(SaveFaultTest, IsReportedAndKeepsThePreviousFiles)
         GTEST_SKIP() << cannot;
     const std::string settingsBefore = stateOf(settingsPath());
     const std::string messageBefore = stateOf(messagePath());
+    const std::set<std::string> namesBefore = namesIn(folder());
 
     start();
     fillBook({u"NEW1", u"NEW2", u"NEW3"});
     chkCount().click();
     txtFile().setText(u"/usr/bin/xmessage done");
-    txtMessage().setText(u"A new message.");
+    txtMessage().setText(newMessage);
     const std::string cannotDrop
         = testsupport::runAs(GetParam().asOrdinaryUser, [this] { cmdSave().click(); });
     if (!cannotDrop.empty())
@@ -107,14 +121,10 @@ TEST_P(SaveFaultTest, IsReportedAndKeepsThePreviousFiles)
     EXPECT_EQ(toolkit.boxes[0].title, u"Error");
     EXPECT_EQ(toolkit.boxes[0].text, u"The settings could not be saved.");
     EXPECT_EQ(toolkit.boxes[0].icon, forms::BoxIcon::Exclamation);
-    if (GetParam().settingsWritable)
-        EXPECT_NE(settingsText().find("0=NEW1\n1=NEW2\n2=NEW3\n"), std::string::npos);
-    else
-        EXPECT_EQ(stateOf(settingsPath()), settingsBefore);
-    if (GetParam().messageWritable)
-        EXPECT_EQ(stateOf(messagePath()), "file: A new message.");
-    else
-        EXPECT_EQ(stateOf(messagePath()), messageBefore);
+    // All or nothing: the one that could have been written was not either.
+    EXPECT_EQ(stateOf(settingsPath()), settingsBefore);
+    EXPECT_EQ(stateOf(messagePath()), messageBefore);
+    EXPECT_EQ(namesIn(folder()), namesBefore);
 }
 
 void lock(const fs::path &folder)
@@ -153,24 +163,155 @@ const SaveFault saveFaults[] = {
             SaveFaultTest::writeFile(test.folder(), "not a folder");
             return {};
         }},
+    {"FourKibibytesLeft",
+        [](SaveFaultTest &test) -> std::string {
+            test.disk.emplace(test.folder());
+            if (!test.disk->problem().empty())
+                return test.disk->problem();
+            test.writePreviousFiles();
+            return test.disk->fill(4096) ? std::string() : std::string("the disk did not fill");
+        }},
     {"FolderAtTheSettingsPath",
         [](SaveFaultTest &test) -> std::string {
             fs::create_directory(test.settingsPath());
             test.writeMessage(oldMessage);
             return {};
-        },
-        false, true, false},
+        }},
+    {"FifoAtTheSettingsPath",
+        [](SaveFaultTest &test) -> std::string {
+            ::mkfifo(test.settingsPath().c_str(), 0644);
+            test.writeMessage(oldMessage);
+            return {};
+        }},
     {"FolderAtTheMessagePath",
         [](SaveFaultTest &test) -> std::string {
             test.writeSettings(oldSettings);
             fs::create_directory(test.messagePath());
             return {};
-        },
-        false, false, true},
+        }},
 };
 
 INSTANTIATE_TEST_SUITE_P(Faults, SaveFaultTest, testing::ValuesIn(saveFaults),
     [](const testing::TestParamInfo<SaveFault> &info) { return std::string(info.param.name); });
+
+// ---- what the file cannot hold --------------------------------------------------------
+
+// A value one line of the settings file cannot hold is refused with the
+// same box, and nothing is written: not the value cut, not the rest.
+struct Unstorable
+{
+    const char *name;
+    std::string settings;
+    std::function<void(fakes::TextBox &txtFile)> edit;
+};
+
+void PrintTo(const Unstorable &c, std::ostream *out)
+{
+    *out << c.name;
+}
+
+class UnstorableTest : public CrierTest, public testing::WithParamInterface<Unstorable>
+{
+};
+
+TEST_P(UnstorableTest, IsRefusedAndChangesNothing)
+{
+    writeSettings(GetParam().settings);
+    writeMessage(oldMessage);
+    start();
+    const Items book = lstNetwork().items;
+    GetParam().edit(txtFile());
+    cmdSave().click();
+
+    ASSERT_EQ(toolkit.boxes.size(), 1u);
+    EXPECT_EQ(toolkit.boxes[0].text, u"The settings could not be saved.");
+    EXPECT_EQ(readFile(settingsPath()), GetParam().settings);
+    EXPECT_EQ(readFile(messagePath()), oldMessage);
+    form.reset();
+    start();
+    EXPECT_EQ(lstNetwork().items, book);
+}
+
+const std::string bookWithNul
+    = std::string("[List]\r\n0=127.0.0.1\r\n1=AB\0CD\r\n2=127.0.0.2\r\n3=N\r\n", 48);
+
+const Unstorable unstorables[] = {
+    {"NulInAnEntry", bookWithNul, [](fakes::TextBox &) {}},
+    {"NulInTheProgramField", oldSettings,
+        [](fakes::TextBox &txtFile) { txtFile.setText(std::u16string(u"run\0x", 5)); }},
+    {"LineBreakInTheProgramField", oldSettings,
+        [](fakes::TextBox &txtFile) { txtFile.setText(u"run\r\n[List]\r\n0=x"); }},
+};
+
+INSTANTIATE_TEST_SUITE_P(Values, UnstorableTest, testing::ValuesIn(unstorables),
+    [](const testing::TestParamInfo<Unstorable> &info) { return std::string(info.param.name); });
+
+// ---- bytes the save did not change -----------------------------------------------------
+
+// Files as another program left them: bytes that are no UTF-8 (Latin-1
+// here) and the line breaks of the message.  Each case edits the window or
+// not, saves, and compares the files byte for byte.
+struct Keeping
+{
+    const char *name;
+    std::string settings;
+    std::string message;
+    std::function<void(fakes::ListBox &, fakes::TextBox &)> edit;
+    std::string settingsAfter;
+    std::string messageAfter;
+};
+
+void PrintTo(const Keeping &c, std::ostream *out)
+{
+    *out << c.name;
+}
+
+class KeepingTest : public CrierTest, public testing::WithParamInterface<Keeping>
+{
+};
+
+TEST_P(KeepingTest, SaveKeepsWhatItDidNotChange)
+{
+    writeSettings(GetParam().settings);
+    writeMessage(GetParam().message);
+    start();
+    GetParam().edit(lstNetwork(), txtMessage());
+    cmdSave().click();
+
+    EXPECT_TRUE(toolkit.boxes.empty());
+    EXPECT_EQ(readFile(settingsPath()), GetParam().settingsAfter);
+    EXPECT_EQ(readFile(messagePath()), GetParam().messageAfter);
+}
+
+const std::string latinBook = "[List]\r\n0=caf\xe9\r\n1=PC2\r\n[Options]\r\nCount=0\r\nFile=\r\n";
+const std::string options = "[Options]\r\nCount=0\r\nFile=\r\n";
+
+const Keeping keepings[] = {
+    {"LatinOneUntouched", latinBook, "Gr\xfc\xdf\x65", [](auto &, auto &) {}, latinBook,
+        "Gr\xfc\xdf\x65"},
+    {"LatinOneBesideAnEdit", latinBook, "Gr\xfc\xdf\x65",
+        [](fakes::ListBox &book, fakes::TextBox &message) {
+            book.insertItem(0, u"NEW");
+            message.setText(message.value + u" und Dank");
+        },
+        "[List]\r\n0=NEW\r\n1=caf\xe9\r\n2=PC2\r\n[Options]\r\nCount=0\r\nFile=\r\n",
+        "Gr\xfc\xdf\x65 und Dank"},
+    {"CrLfUntouched", options, "One\r\nTwo\r\n", [](auto &, auto &) {}, options, "One\r\nTwo\r\n"},
+    // A Qt text box hands every line break back as LF.
+    {"CrLfAsTheTextBoxGivesItBack", options, "One\r\nTwo\nThree",
+        [](auto &, fakes::TextBox &message) { message.setText(u"One\nTwo\nThree"); }, options,
+        "One\r\nTwo\nThree"},
+    {"CrLfThroughAnEdit", options, "One\r\nTwo",
+        [](auto &, fakes::TextBox &message) { message.setText(u"One\nTwo\nThree"); }, options,
+        "One\r\nTwo\r\nThree"},
+    // A Windows text box hands them back as CR LF.
+    {"LfThroughAnEdit", options, "One\nTwo",
+        [](auto &, fakes::TextBox &message) { message.setText(u"One\r\nTwo\r\nThree"); }, options,
+        "One\nTwo\nThree"},
+};
+
+INSTANTIATE_TEST_SUITE_P(Files, KeepingTest, testing::ValuesIn(keepings),
+    [](const testing::TestParamInfo<Keeping> &info) { return std::string(info.param.name); });
 
 // ---- files that are not ordinary files ---------------------------------------------
 

@@ -35,12 +35,14 @@ private slots:
     void countBoxTakesDigits();
     void sendRunsAndConfirms();
     void saveWritesFiles();
+    void saveKeepsBytesThroughTheWidgets();
     void countdownTicksEverySecond();
 
     void pickerOpensOnceAndConfirms();
     void pickerClosedLeavesField();
 
 private:
+    void open();
     template<class T>
     T *child(const char *name)
     {
@@ -62,6 +64,12 @@ void TestCrierWindow::init()
     // A folder of its own for each case: a save must not reach the next one.
     m_files = std::make_unique<QTemporaryDir>();
     m_system.folder = m_files->path().toStdU16String();
+    open();
+}
+
+// The window, loaded from the case's folder.
+void TestCrierWindow::open()
+{
     m_boxes = std::make_unique<MessageBoxWatcher>();
     m_form = std::make_unique<crier::FrmMain>(m_toolkit, m_system);
     m_window = forms::qt::widgetOf(m_form->view());
@@ -176,6 +184,43 @@ void TestCrierWindow::saveWritesFiles()
     QVERIFY(message.open(QIODevice::ReadOnly));
     QCOMPARE(message.readAll(), QByteArray("two\nlines"));
     QVERIFY(m_boxes->boxes.isEmpty());
+}
+
+// Bytes that are no UTF-8 reach the widgets as escapes (lone surrogates)
+// and must come back from them unchanged, line breaks and all.
+void TestCrierWindow::saveKeepsBytesThroughTheWidgets()
+{
+    const QByteArray settings = "[List]\r\n0=caf\xe9\r\n[Options]\r\nCount=0\r\nFile=x\xff\r\n";
+    const QByteArray message = "Gr\xfc\xdf\x65\r\nzwei";
+    const auto writeFile = [this](const char *name, const QByteArray &bytes) {
+        QFile file(m_files->filePath(QString::fromLatin1(name)));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+    };
+    const auto readFile = [this](const char *name) {
+        QFile file(m_files->filePath(QString::fromLatin1(name)));
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    };
+    writeFile("ZK.INI", settings);
+    writeFile("Message.txt", message);
+    // Loaded again, from these files.
+    cleanup();
+    open();
+    QCOMPARE(child<QListWidget>("lstNetwork")->count(), 1);
+
+    QTest::mouseClick(child<QPushButton>("cmdSave"), Qt::LeftButton);
+    QVERIFY(m_boxes->boxes.isEmpty());
+    QCOMPARE(readFile("ZK.INI"), settings);
+    QCOMPARE(readFile("Message.txt"), message);
+
+    // Typed at the end of the message: the rest stays as it was.
+    auto *text = child<QPlainTextEdit>("txtMessage");
+    text->moveCursor(QTextCursor::End);
+    QTest::keyClicks(text, QStringLiteral(" drei"));
+    QTest::mouseClick(child<QPushButton>("cmdSave"), Qt::LeftButton);
+    QVERIFY(m_boxes->boxes.isEmpty());
+    QCOMPARE(readFile("ZK.INI"), settings);
+    QCOMPARE(readFile("Message.txt"), message + " drei");
 }
 
 void TestCrierWindow::countdownTicksEverySecond()

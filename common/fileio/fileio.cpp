@@ -130,39 +130,114 @@ FileContent failure(ReadFailure kind, int errorNumber = 0)
     return content;
 }
 
-} // namespace
+// A new name beside target for make, which answers a descriptor (or 0) or
+// -1 with errno set; *name is that name once make took it.
+template<class Make>
+int besideTarget(const std::string &target, const char *kind, std::string &name, Make make)
+{
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const std::string candidate
+            = target + kind + std::to_string(::getpid()) + '-' + std::to_string(attempt);
+        const int result = make(candidate);
+        if (result >= 0) {
+            name = candidate;
+            return result;
+        }
+        if (errno != EEXIST)
+            return -1;
+    }
+    errno = EEXIST;
+    return -1;
+}
 
-bool replaceAtomically(const std::string &path, std::string_view bytes, int *error)
+// One file of a replacement on its way: the new content beside its target,
+// and a second name for what the target holds now.
+struct Pending
+{
+    std::string target;
+    std::string temporary;
+    std::string backup;
+    bool existed = false;
+};
+
+// Writes bytes to a new file beside the file that path writes through to.
+bool prepare(const std::string &path, std::string_view bytes, Pending &pending)
 {
     const auto resolved = resolvedTarget(path);
     if (!resolved || !replaceable(*resolved))
-        return fail(error);
-    const std::string &target = *resolved;
+        return false;
+    pending.target = *resolved;
 
-    std::string temporary;
-    int fd = -1;
-    for (int attempt = 0; fd < 0 && attempt < 100; ++attempt) {
-        temporary = target + ".tmp" + std::to_string(::getpid()) + '-' + std::to_string(attempt);
-        // 0666 less the umask, as for any new file of the user's.
-        fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd < 0 && errno != EEXIST)
-            return fail(error);
-    }
+    // 0666 less the umask, as for any new file of the user's.
+    const int fd
+        = besideTarget(pending.target, ".tmp", pending.temporary, [](const std::string &name) {
+              return ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+          });
     if (fd < 0)
-        return fail(error);
+        return false;
     Descriptor file(fd);
 
     // A file the user has made private stays private.
     struct stat st;
-    if (::stat(target.c_str(), &st) == 0 && S_ISREG(st.st_mode))
+    if (::stat(pending.target.c_str(), &st) == 0 && S_ISREG(st.st_mode)) {
+        pending.existed = true;
         ::fchmod(file.get(), st.st_mode & 07777);
+    }
+    return writeAll(file.get(), bytes) && ::fsync(file.get()) == 0 && file.close();
+}
 
-    const bool ok = writeAll(file.get(), bytes) && ::fsync(file.get()) == 0 && file.close()
-        && ::rename(temporary.c_str(), target.c_str()) == 0;
+} // namespace
+
+bool replaceAtomically(const std::string &path, std::string_view bytes, int *error)
+{
+    return replaceTogether({{path, bytes}}, error);
+}
+
+bool replaceTogether(const std::vector<Replacement> &files, int *error)
+{
+    std::vector<Pending> pending(files.size());
+    bool ok = true;
+    for (std::size_t i = 0; ok && i < files.size(); ++i)
+        ok = prepare(files[i].path, files[i].bytes, pending[i]);
+    int why = ok ? 0 : errno;
+    // The previous files under a second name, so that they can come back;
+    // the last one needs none, since nothing is renamed after it.
+    for (std::size_t i = 0; ok && i + 1 < pending.size(); ++i) {
+        Pending &file = pending[i];
+        if (file.existed)
+            besideTarget(file.target, ".old", file.backup, [&file](const std::string &name) {
+                return ::link(file.target.c_str(), name.c_str()) == 0 ? 0 : -1;
+            });
+    }
+    std::size_t placed = 0;
+    while (ok && placed < pending.size()) {
+        ok = ::rename(pending[placed].temporary.c_str(), pending[placed].target.c_str()) == 0;
+        if (ok)
+            pending[placed++].temporary.clear();
+        else
+            why = errno;
+    }
+
+    if (!ok) {
+        while (placed > 0) {
+            Pending &file = pending[--placed];
+            // A previous file that cannot be put back stays under its
+            // second name rather than nowhere.
+            if (!file.backup.empty())
+                ::rename(file.backup.c_str(), file.target.c_str());
+            else if (!file.existed)
+                ::unlink(file.target.c_str());
+            file.backup.clear();
+        }
+    }
+    for (const Pending &file : pending) {
+        if (!file.temporary.empty())
+            ::unlink(file.temporary.c_str());
+        if (!file.backup.empty())
+            ::unlink(file.backup.c_str());
+    }
     if (ok)
         return true;
-    const int why = errno;
-    ::unlink(temporary.c_str());
     errno = why;
     return fail(error);
 }

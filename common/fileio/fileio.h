@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace fileio {
 
@@ -45,5 +46,22 @@ std::optional<std::string> readWhole(const std::string &path);
 // is not a regular file, is not replaced.  False when the file could not be
 // written; *error then holds the errno that says why.
 bool replaceAtomically(const std::string &path, std::string_view bytes, int *error = nullptr);
+
+// One file's new content for replaceTogether.
+struct Replacement
+{
+    std::string path;
+    std::string_view bytes;
+};
+
+// Replaces several files, each as replaceAtomically does, all or none: every
+// new content is written beside its target first, and only when all are
+// written are they renamed over their targets.  Until then the previous
+// files are kept under a second name (a hard link), so that a rename that
+// fails puts back those already replaced.  False when the files could not be
+// replaced; *error then holds the errno that says why, and every file is as
+// it was (a file system without hard links cannot put a replaced file back,
+// if a rename fails after the first).
+bool replaceTogether(const std::vector<Replacement> &files, int *error = nullptr);
 
 } // namespace fileio

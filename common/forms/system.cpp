@@ -52,20 +52,16 @@ std::u16string System::readProfileString(const std::u16string &section, const st
     return ReadProfileValue(section, key, defaultValue, path);
 }
 
-bool System::writeProfileString(const std::u16string &section, const std::u16string &key,
-    const std::u16string &value, const std::u16string &path)
-{
-    return WriteProfileValue(section, key, value, path);
-}
-
 std::optional<std::u16string> System::readTextFile(const std::u16string &path)
 {
     return ReadTextFile(path);
 }
 
-bool System::writeTextFile(const std::u16string &path, const std::u16string &text)
+bool System::saveProfileAndText(const std::u16string &profilePath,
+    const std::vector<ProfileValue> &values, const std::u16string &textPath,
+    const std::u16string &text)
 {
-    return WriteTextFile(path, text);
+    return SaveProfileAndText(profilePath, values, textPath, text);
 }
 
 bool System::startProgram(const std::u16string &commandLine)

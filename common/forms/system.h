@@ -4,6 +4,7 @@
 // both, tests using folders of their own.
 #pragma once
 
+#include "platform.h"
 #include "sendresult.h"
 
 #include <functional>
@@ -11,6 +12,7 @@
 #include <optional>
 #include <stop_token>
 #include <string>
+#include <vector>
 
 namespace forms {
 
@@ -57,10 +59,12 @@ public:
     virtual bool ensureFolder(const std::u16string &path);
     virtual std::u16string readProfileString(const std::u16string &section,
         const std::u16string &key, const std::u16string &defaultValue, const std::u16string &path);
-    virtual bool writeProfileString(const std::u16string &section, const std::u16string &key,
-        const std::u16string &value, const std::u16string &path);
     virtual std::optional<std::u16string> readTextFile(const std::u16string &path);
-    virtual bool writeTextFile(const std::u16string &path, const std::u16string &text);
+    // Stores the values into the settings file and the text into the text
+    // file, both or neither (SaveProfileAndText).
+    virtual bool saveProfileAndText(const std::u16string &profilePath,
+        const std::vector<ProfileValue> &values, const std::u16string &textPath,
+        const std::u16string &text);
     virtual bool startProgram(const std::u16string &commandLine);
 };
 

@@ -223,6 +223,15 @@ std::string write(
     return result;
 }
 
+std::string readableForm(std::string_view value)
+{
+    const bool enclosed = value.size() >= 2 && (value.front() == '"' || value.front() == '\'')
+        && value.back() == value.front();
+    if (!enclosed && trimmed(value).size() == value.size())
+        return std::string(value);
+    return '"' + std::string(value) + '"';
+}
+
 bool storable(std::string_view section, std::string_view key, std::string_view value)
 {
     const auto oneLine = [](std::string_view text) {

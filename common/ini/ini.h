@@ -42,6 +42,12 @@ std::optional<std::string> read(
 std::string write(
     std::string_view file, std::string_view section, std::string_view key, std::string_view value);
 
+// What to hand to write so that read gives value back whole: value itself,
+// or, when reading would take outer blanks or a pair of enclosing quotes
+// from it, value inside one more pair of double quotes (read takes off one
+// pair, after the blanks).  The Windows profile functions read it the same.
+std::string readableForm(std::string_view value);
+
 // Whether write can store value under key in section so that read finds it
 // again: no line break or NUL in any of the three, names that are not empty
 // (less their blanks), no '=' in the key, and a key that does not begin like

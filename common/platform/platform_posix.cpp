@@ -1,17 +1,17 @@
 // POSIX side of the platform layer: smbclient stands in for the Messenger
 // service, hidden files are the dot-files, settings and text files are UTF-8
-// and replaced atomically.
+// (bytes that are not kept as they are) and replaced atomically.  Standard
+// C++ and POSIX, and GLib's shell-style splitting of a command line.
 #include "platform.h"
 
 #include "fileio/fileio.h"
 #include "ini/ini.h"
+#include "savedfiles.h"
 #include "smbclient/smbclientrunner.h"
-
-#include <QByteArray>
-#include <QStandardPaths>
-#include <QString>
+#include "utf8text.h"
 
 #include <cerrno>
+#include <cstdlib>
 #include <filesystem>
 #include <system_error>
 
@@ -19,27 +19,28 @@
 #include <fcntl.h>
 #include <fnmatch.h>
 #include <glib.h>
+#include <pwd.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/stat.h>
 #include <syslog.h>
 #include <unistd.h>
 
+static_assert(largestFile == fileio::maxFileSize, "one limit for every file the programs read");
+
 namespace {
 
-QByteArray toUtf8(const std::u16string &text)
-{
-    return QString::fromStdU16String(text).toUtf8();
-}
-
+// Text that cannot be had in UTF-8 (a lone surrogate that is no escaped
+// byte) stands for no path and no name: it becomes a NUL, which no call
+// takes.
 std::string utf8(const std::u16string &text)
 {
-    return toUtf8(text).toStdString();
+    return utf8text::encode(text).value_or(std::string(1, '\0'));
 }
 
 std::u16string fromUtf8(std::string_view bytes)
 {
-    return QString::fromUtf8(bytes.data(), static_cast<qsizetype>(bytes.size())).toStdU16String();
+    return utf8text::decode(bytes);
 }
 
 SendOutcome toSendOutcome(smbclient::Outcome outcome)
@@ -59,30 +60,84 @@ SendOutcome toSendOutcome(smbclient::Outcome outcome)
     return SendOutcome::Failed;
 }
 
-enum class Target { Missing, Replaceable, Untouchable };
-
-// Whether a file may be put at path.  A folder is never replaced, nor is a
-// file without any write permission: Windows keeps its read-only files, and
-// so do we, even for root.
-Target targetAt(const std::string &path)
+bool isOrdinaryFile(const std::string &path)
 {
     struct stat st;
-    if (::stat(path.c_str(), &st) != 0)
-        return errno == ENOENT ? Target::Missing : Target::Untouchable;
-    if (!S_ISREG(st.st_mode) || (st.st_mode & 0222) == 0 || ::euidaccess(path.c_str(), W_OK) != 0)
-        return Target::Untouchable;
-    return Target::Replaceable;
+    return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
-bool isOrdinaryFile(const QByteArray &path)
+bool isHidden(std::string_view name)
+{
+    return name.starts_with('.');
+}
+
+savedfiles::Current currentFile(const std::u16string &path)
+{
+    fileio::FileContent content = fileio::readFile(utf8(path));
+    if (content.ok())
+        return {savedfiles::Current::Present, std::move(content.bytes)};
+    if (content.failure == fileio::ReadFailure::System && content.errorNumber == ENOENT)
+        return {savedfiles::Current::Missing, {}};
+    return {savedfiles::Current::Unusable, {}};
+}
+
+// A file without any write permission is not replaced, even by root:
+// Windows keeps its read-only files, and so do we.
+bool readOnly(const std::string &path)
 {
     struct stat st;
-    return ::stat(path.constData(), &st) == 0 && S_ISREG(st.st_mode);
+    return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && (st.st_mode & 0222) == 0;
 }
 
-bool isHidden(const QByteArray &name)
+bool replaceFiles(const std::vector<savedfiles::NewContent> &files)
 {
-    return name.startsWith('.');
+    std::vector<fileio::Replacement> replacements;
+    for (const savedfiles::NewContent &file : files) {
+        replacements.push_back({utf8(file.path), file.bytes});
+        if (readOnly(replacements.back().path))
+            return false;
+    }
+    return fileio::replaceTogether(replacements);
+}
+
+const savedfiles::FileAccess fileAccess {
+    [](const std::u16string &text) { return utf8text::encode(text); },
+    [](std::string_view bytes) { return utf8text::decode(bytes); },
+    currentFile,
+    replaceFiles,
+};
+
+std::string withoutTrailingSlashes(std::string path)
+{
+    while (!path.empty() && path.back() == '/')
+        path.pop_back();
+    return path;
+}
+
+// $XDG_CONFIG_HOME, or ~/.config when it is unset or not absolute.
+std::string configFolder()
+{
+    const char *config = std::getenv("XDG_CONFIG_HOME");
+    if (config && config[0] == '/')
+        return withoutTrailingSlashes(config);
+    std::string home;
+    if (const char *variable = std::getenv("HOME"); variable && *variable)
+        home = variable;
+    else if (const passwd *user = ::getpwuid(::getuid()))
+        home = user->pw_dir;
+    return withoutTrailingSlashes(home) + "/.config";
+}
+
+// The name of the running program file.
+std::string programName()
+{
+    std::error_code error;
+    std::string path = std::filesystem::read_symlink("/proc/self/exe", error).string();
+    // A program file replaced while it runs (an upgrade) still names itself.
+    constexpr std::string_view deleted = " (deleted)";
+    if (path.ends_with(deleted))
+        path.resize(path.size() - deleted.size());
+    return path.substr(path.rfind('/') + 1);
 }
 
 } // namespace
@@ -119,7 +174,7 @@ std::u16string ComputerName()
     char name[256] = {};
     if (::gethostname(name, sizeof name - 1) != 0)
         return {};
-    return QString::fromLocal8Bit(name).toStdU16String();
+    return fromUtf8(name);
 }
 
 std::u16string AddSlash(std::u16string AddPath)
@@ -131,31 +186,31 @@ std::u16string AddSlash(std::u16string AddPath)
 
 bool FileExists(const std::u16string &sSource)
 {
-    const QByteArray path = toUtf8(sSource);
-    if (path.isEmpty())
+    const std::string path = utf8(sSource);
+    if (path.empty())
         return false;
-    const qsizetype slash = path.lastIndexOf('/');
-    const QByteArray folder = slash < 0 ? QByteArray(".") : path.left(slash + 1);
-    QByteArray pattern = path.mid(slash + 1);
-    if (pattern.isEmpty() || isHidden(pattern))
+    const std::size_t slash = path.rfind('/');
+    const std::string folder
+        = slash == std::string::npos ? std::string(".") : path.substr(0, slash + 1);
+    std::string pattern = slash == std::string::npos ? path : path.substr(slash + 1);
+    if (pattern.empty() || isHidden(pattern))
         return false;
 
-    if (!pattern.contains('*') && !pattern.contains('?'))
+    if (pattern.find_first_of("*?") == std::string::npos)
         return isOrdinaryFile(path);
 
     // "*.*" is "every file" on Windows, extension or not.
     if (pattern == "*.*")
         pattern = "*";
-    DIR *dir = ::opendir(folder.constData());
+    DIR *dir = ::opendir(folder.c_str());
     if (!dir)
         return false;
     bool found = false;
     while (const dirent *entry = ::readdir(dir)) {
-        const QByteArray name(entry->d_name);
-        if (isHidden(name) || ::fnmatch(pattern.constData(), name.constData(), FNM_NOESCAPE) != 0)
+        const std::string name(entry->d_name);
+        if (isHidden(name) || ::fnmatch(pattern.c_str(), name.c_str(), FNM_NOESCAPE) != 0)
             continue;
-        const QByteArray candidate = slash < 0 ? name : folder + name;
-        if (isOrdinaryFile(candidate)) {
+        if (isOrdinaryFile(slash == std::string::npos ? name : folder + name)) {
             found = true;
             break;
         }
@@ -174,32 +229,16 @@ std::u16string ReadProfileValue(const std::u16string &section, const std::u16str
     return value ? fromUtf8(*value) : defaultValue;
 }
 
+bool SaveProfileAndText(const std::u16string &profilePath, const std::vector<ProfileValue> &values,
+    const std::u16string &textPath, const std::u16string &text)
+{
+    return savedfiles::save(fileAccess, profilePath, values, textPath, text);
+}
+
 bool WriteProfileValue(const std::u16string &section, const std::u16string &key,
     const std::u16string &value, const std::u16string &path)
 {
-    const std::string name = utf8(section);
-    const std::string entry = utf8(key);
-    const std::string text = utf8(value);
-    const std::string file = utf8(path);
-    if (!ini::storable(name, entry, text))
-        return false;
-
-    const Target target = targetAt(file);
-    if (target == Target::Untouchable)
-        return false;
-    std::string before;
-    if (target == Target::Replaceable) {
-        // A file that cannot be read must not be replaced by one that holds
-        // only the new value.
-        auto bytes = fileio::readWhole(file);
-        if (!bytes)
-            return false;
-        before = std::move(*bytes);
-    }
-    const std::string after = ini::write(before, name, entry, text);
-    // Storing what is stored already leaves the file alone.
-    return (target == Target::Replaceable && after == before)
-        || fileio::replaceAtomically(file, after);
+    return savedfiles::save(fileAccess, path, {{section, key, value}}, std::nullopt, {});
 }
 
 std::optional<std::u16string> ReadTextFile(const std::u16string &path)
@@ -212,16 +251,12 @@ std::optional<std::u16string> ReadTextFile(const std::u16string &path)
 
 bool WriteTextFile(const std::u16string &path, const std::u16string &text)
 {
-    const std::string file = utf8(path);
-    return targetAt(file) != Target::Untouchable && fileio::replaceAtomically(file, utf8(text));
+    return savedfiles::save(fileAccess, std::nullopt, {}, path, text);
 }
 
 std::u16string ProgramFolder()
 {
-    QString folder = QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);
-    while (folder.size() > 1 && folder.endsWith(u'/'))
-        folder.chop(1);
-    return folder.toStdU16String();
+    return fromUtf8(configFolder() + '/' + programName());
 }
 
 bool EnsureFolder(const std::u16string &path)
@@ -309,15 +344,13 @@ bool StartProgram(const std::u16string &commandLine)
     if (onlyBlanks(commandLine))
         return false;
 
-    glong size = 0;
-    gchar *bytes = ::g_utf16_to_utf8(reinterpret_cast<const gunichar2 *>(commandLine.data()),
-        static_cast<glong>(commandLine.size()), nullptr, &size, nullptr);
-    if (!bytes) {
+    // Bytes of the settings file that are no UTF-8 go back as they were.
+    const std::optional<std::string> encoded = utf8text::encode(commandLine);
+    if (!encoded) {
         reportNotStarted({}, "its command line is not valid text");
         return false;
     }
-    const std::string line(bytes, static_cast<std::size_t>(size));
-    ::g_free(bytes);
+    const std::string &line = *encoded;
     if (line.find('\0') != std::string::npos) {
         // The C string that the splitter takes would end there.
         reportNotStarted(line.substr(0, line.find('\0')), "its command line holds a NUL character");

@@ -1,10 +1,13 @@
 // Win32 side of the platform layer: the Messenger service through netapi32,
 // the computer name, file look-ups, settings and text files and program start
 // through kernel32.  Standard C++ and Win32 only, so that it builds with
-// MinGW-w64 without Qt.
+// MinGW-w64 without Qt.  The settings file is read and written with the
+// project's INI rules, not the profile functions: those write in place, and
+// cut long values (Wine keeps their length in 16 bits).
 #include "platform.h"
 
 #include "ini/ini.h"
+#include "savedfiles.h"
 
 #include <windows.h>
 
@@ -103,15 +106,6 @@ bool untouchable(const std::wstring &path)
         && (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) != 0;
 }
 
-// One profile read with a buffer of size characters; the answer counts the
-// characters stored, terminator not included.
-DWORD readProfile(const std::string &section, const std::string &key, const char *defaultValue,
-    std::vector<char> &buffer, const std::string &path)
-{
-    return ::GetPrivateProfileStringA(section.c_str(), key.c_str(), defaultValue, buffer.data(),
-        static_cast<DWORD>(buffer.size()), path.c_str());
-}
-
 bool writeAll(HANDLE file, std::string_view bytes)
 {
     while (!bytes.empty()) {
@@ -123,6 +117,150 @@ bool writeAll(HANDLE file, std::string_view bytes)
     }
     return true;
 }
+
+// What is at a path, read whole.  What is not a file on a disk (a device, a
+// pipe, a folder) is not read, nor is a file larger than largestFile: a
+// link to /dev/zero under Wine would otherwise fill the memory.
+savedfiles::Current currentFile(const std::u16string &path)
+{
+    using savedfiles::Current;
+    if (path.empty() || holdsNul(path))
+        return {Current::Unusable, {}};
+    const HANDLE file = ::CreateFileW(toWide(path).c_str(), GENERIC_READ,
+        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+        FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        const DWORD error = ::GetLastError();
+        return {error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? Current::Missing
+                                                                               : Current::Unusable,
+            {}};
+    }
+    Current current {Current::Unusable, {}};
+    LARGE_INTEGER size {};
+    if (::GetFileType(file) == FILE_TYPE_DISK && ::GetFileSizeEx(file, &size)
+        && static_cast<unsigned long long>(size.QuadPart) <= largestFile) {
+        std::string bytes;
+        bytes.reserve(static_cast<std::size_t>(size.QuadPart));
+        std::vector<char> chunk(65536);
+        bool ok = true;
+        for (;;) {
+            DWORD got = 0;
+            if (!::ReadFile(file, chunk.data(), static_cast<DWORD>(chunk.size()), &got, nullptr)) {
+                ok = false;
+                break;
+            }
+            if (got == 0)
+                break;
+            // The file may grow while it is read.
+            if (bytes.size() + got > largestFile) {
+                ok = false;
+                break;
+            }
+            bytes.append(chunk.data(), got);
+        }
+        if (ok)
+            current = {Current::Present, std::move(bytes)};
+    }
+    ::CloseHandle(file);
+    return current;
+}
+
+// One file of a replacement on its way: the new content beside its target,
+// and a second name (a hard link) for what the target holds now.
+struct Pending
+{
+    std::wstring target;
+    std::wstring temporary;
+    std::wstring backup;
+    bool existed = false;
+};
+
+// A new name beside target that make takes; empty when none could be had.
+template<class Make>
+std::wstring besideTarget(const std::wstring &target, const wchar_t *kind, Make make)
+{
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const std::wstring name = target + kind + std::to_wstring(::GetCurrentProcessId()) + L'-'
+            + std::to_wstring(attempt);
+        if (make(name))
+            return name;
+        const DWORD error = ::GetLastError();
+        if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS)
+            break;
+    }
+    return {};
+}
+
+bool prepare(const savedfiles::NewContent &content, Pending &pending)
+{
+    if (content.path.empty() || holdsNul(content.path))
+        return false;
+    pending.target = toWide(content.path);
+    if (untouchable(pending.target))
+        return false;
+    pending.existed = ::GetFileAttributesW(pending.target.c_str()) != INVALID_FILE_ATTRIBUTES;
+    HANDLE file = INVALID_HANDLE_VALUE;
+    pending.temporary = besideTarget(pending.target, L".tmp", [&file](const std::wstring &name) {
+        file = ::CreateFileW(
+            name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+        return file != INVALID_HANDLE_VALUE;
+    });
+    if (pending.temporary.empty())
+        return false;
+    bool ok = writeAll(file, content.bytes) && ::FlushFileBuffers(file);
+    return ::CloseHandle(file) && ok;
+}
+
+// Every file in place, all or none, as fileio::replaceTogether does on POSIX:
+// all new contents are written first; a move that fails puts back the files
+// already moved.
+bool replaceFiles(const std::vector<savedfiles::NewContent> &files)
+{
+    std::vector<Pending> pending(files.size());
+    bool ok = true;
+    for (std::size_t i = 0; ok && i < files.size(); ++i)
+        ok = prepare(files[i], pending[i]);
+    // The last file needs no second name: nothing is moved after it.
+    for (std::size_t i = 0; ok && i + 1 < pending.size(); ++i) {
+        Pending &file = pending[i];
+        if (file.existed)
+            file.backup = besideTarget(file.target, L".old", [&file](const std::wstring &name) {
+                return ::CreateHardLinkW(name.c_str(), file.target.c_str(), nullptr) != 0;
+            });
+    }
+    std::size_t placed = 0;
+    while (ok && placed < pending.size()) {
+        ok = ::MoveFileExW(pending[placed].temporary.c_str(), pending[placed].target.c_str(),
+            MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+        if (ok)
+            pending[placed++].temporary.clear();
+    }
+    if (!ok) {
+        while (placed > 0) {
+            Pending &file = pending[--placed];
+            if (!file.backup.empty())
+                ::MoveFileExW(file.backup.c_str(), file.target.c_str(),
+                    MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+            else if (!file.existed)
+                ::DeleteFileW(file.target.c_str());
+            file.backup.clear();
+        }
+    }
+    for (const Pending &file : pending) {
+        if (!file.temporary.empty())
+            ::DeleteFileW(file.temporary.c_str());
+        if (!file.backup.empty())
+            ::DeleteFileW(file.backup.c_str());
+    }
+    return ok;
+}
+
+const savedfiles::FileAccess fileAccess {
+    [](const std::u16string &text) { return toAnsi(text); },
+    [](std::string_view bytes) { return fromAnsi(bytes); },
+    currentFile,
+    replaceFiles,
+};
 
 } // namespace
 
@@ -230,104 +368,36 @@ std::u16string ReadProfileValue(const std::u16string &section, const std::u16str
 {
     const auto name = toAnsi(section);
     const auto entry = toAnsi(key);
-    const auto file = toAnsi(path);
-    if (!name || !entry || !file)
+    const savedfiles::Current file = currentFile(path);
+    if (!name || !entry || file.state != savedfiles::Current::Present)
         return defaultValue;
+    const auto value = ini::read(file.bytes, *name, *entry);
+    return value ? fromAnsi(*value) : defaultValue;
+}
 
-    // A value that fills the buffer may have been cut: Windows then answers
-    // size - 1, and Wine size - 2 for a quoted value.  Read again with more
-    // room until the answer is clearly shorter.
-    constexpr std::size_t largest = std::size_t(1) << 26;
-    std::vector<char> buffer(256);
-    DWORD length = readProfile(*name, *entry, "", buffer, *file);
-    while (length + 2 >= buffer.size() && buffer.size() < largest) {
-        buffer.resize(buffer.size() * 2);
-        length = readProfile(*name, *entry, "", buffer, *file);
-    }
-    if (length > 0)
-        return fromAnsi(std::string_view(buffer.data(), length));
-
-    // Empty: a key with an empty value, or none.  A missing key would bring
-    // back a default that is not empty.
-    std::vector<char> probe(4);
-    return readProfile(*name, *entry, "-", probe, *file) == 0 ? std::u16string() : defaultValue;
+bool SaveProfileAndText(const std::u16string &profilePath, const std::vector<ProfileValue> &values,
+    const std::u16string &textPath, const std::u16string &text)
+{
+    return savedfiles::save(fileAccess, profilePath, values, textPath, text);
 }
 
 bool WriteProfileValue(const std::u16string &section, const std::u16string &key,
     const std::u16string &value, const std::u16string &path)
 {
-    const auto name = toAnsi(section);
-    const auto entry = toAnsi(key);
-    const auto text = toAnsi(value);
-    const auto file = toAnsi(path);
-    if (!name || !entry || !text || !file || !ini::storable(*name, *entry, *text)
-        || untouchable(toWide(path)))
-        return false;
-    return ::WritePrivateProfileStringA(name->c_str(), entry->c_str(), text->c_str(), file->c_str())
-        != 0;
+    return savedfiles::save(fileAccess, path, {{section, key, value}}, std::nullopt, {});
 }
 
 std::optional<std::u16string> ReadTextFile(const std::u16string &path)
 {
-    if (holdsNul(path))
+    const savedfiles::Current file = currentFile(path);
+    if (file.state != savedfiles::Current::Present)
         return std::nullopt;
-    const HANDLE file = ::CreateFileW(toWide(path).c_str(), GENERIC_READ,
-        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-        FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return std::nullopt;
-    std::string bytes;
-    char chunk[65536];
-    bool ok = true;
-    for (;;) {
-        DWORD got = 0;
-        if (!::ReadFile(file, chunk, sizeof chunk, &got, nullptr)) {
-            ok = false;
-            break;
-        }
-        if (got == 0)
-            break;
-        bytes.append(chunk, got);
-    }
-    ::CloseHandle(file);
-    if (!ok)
-        return std::nullopt;
-    return fromAnsi(bytes);
+    return fromAnsi(file.bytes);
 }
 
 bool WriteTextFile(const std::u16string &path, const std::u16string &text)
 {
-    const auto bytes = toAnsi(text);
-    if (!bytes || path.empty() || holdsNul(path))
-        return false;
-    const std::wstring target = toWide(path);
-    if (untouchable(target))
-        return false;
-
-    // The new content goes into a file of its own beside the target first,
-    // so that a failure leaves the previous file whole.
-    std::wstring temporary;
-    HANDLE file = INVALID_HANDLE_VALUE;
-    for (int attempt = 0; file == INVALID_HANDLE_VALUE && attempt < 100; ++attempt) {
-        temporary = target + L".tmp" + std::to_wstring(::GetCurrentProcessId()) + L'-'
-            + std::to_wstring(attempt);
-        file = ::CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-            FILE_ATTRIBUTE_NORMAL, nullptr);
-        if (file == INVALID_HANDLE_VALUE && ::GetLastError() != ERROR_FILE_EXISTS
-            && ::GetLastError() != ERROR_ALREADY_EXISTS)
-            return false;
-    }
-    if (file == INVALID_HANDLE_VALUE)
-        return false;
-
-    bool ok = writeAll(file, *bytes) && ::FlushFileBuffers(file);
-    ok = ::CloseHandle(file) && ok;
-    ok = ok
-        && ::MoveFileExW(
-            temporary.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
-    if (!ok)
-        ::DeleteFileW(temporary.c_str());
-    return ok;
+    return savedfiles::save(fileAccess, std::nullopt, {}, path, text);
 }
 
 std::u16string ProgramFolder()

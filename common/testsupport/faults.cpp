@@ -113,7 +113,7 @@ SmallDisk::~SmallDisk()
         ::umount2(m_folder.c_str(), MNT_DETACH);
 }
 
-bool SmallDisk::fill() const
+bool SmallDisk::fill(std::size_t leave) const
 {
     if (!m_mounted)
         return false;
@@ -135,6 +135,10 @@ bool SmallDisk::fill() const
         else
             size = 1;
     }
+    const off_t length = full ? ::lseek(fd, 0, SEEK_END) : -1;
+    if (length >= 0 && leave > 0)
+        full = static_cast<std::size_t>(length) >= leave
+            && ::ftruncate(fd, length - static_cast<off_t>(leave)) == 0;
     ::close(fd);
     return full;
 }

@@ -49,9 +49,9 @@ public:
 
     const std::string &problem() const { return m_problem; }
 
-    // Writes a filler file until not one more byte fits; true when the disk
-    // is full then.
-    bool fill() const;
+    // Writes a filler file until not one more byte fits, then gives back
+    // the last `leave` bytes of it; true when the disk is that full then.
+    bool fill(std::size_t leave = 0) const;
 
 private:
     std::filesystem::path m_folder;

@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -21,6 +22,13 @@ QString settingsFilePath()
 {
     forms::System system;
     return QString::fromStdU16String(quillpost::settingsFilePath(system));
+}
+
+// The settings folder is named after the running program file: here, this
+// test's.
+QString programName()
+{
+    return QFileInfo(QCoreApplication::applicationFilePath()).fileName();
 }
 
 } // namespace
@@ -190,7 +198,7 @@ void TestSettingsFile::pathInConfigFolder()
     qputenv("XDG_CONFIG_HOME", tempDir.path().toLocal8Bit());
     const QString path = settingsFilePath();
     qputenv("XDG_CONFIG_HOME", oldValue);
-    QCOMPARE(path, tempDir.path() + QStringLiteral("/Quillpost/Quillpost.ini"));
+    QCOMPARE(path, tempDir.path() + u'/' + programName() + QStringLiteral("/Quillpost.ini"));
 }
 
 void TestSettingsFile::pathWithoutXdgConfigHome()
@@ -203,7 +211,9 @@ void TestSettingsFile::pathWithoutXdgConfigHome()
     qputenv("HOME", oldHome);
     if (!oldXdg.isNull())
         qputenv("XDG_CONFIG_HOME", oldXdg);
-    QCOMPARE(path, tempDir.path() + QStringLiteral("/.config/Quillpost/Quillpost.ini"));
+    QCOMPARE(path,
+        tempDir.path() + QStringLiteral("/.config/") + programName()
+            + QStringLiteral("/Quillpost.ini"));
 }
 
 QTEST_GUILESS_MAIN(TestSettingsFile)

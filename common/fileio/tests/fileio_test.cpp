@@ -11,6 +11,10 @@
 #include <fstream>
 #include <functional>
 #include <iterator>
+#include <map>
+#include <optional>
+
+#include <pwd.h>
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -177,5 +181,145 @@ TEST_P(ReplaceTest, WritesTheTargetOrNothing)
 
 INSTANTIATE_TEST_SUITE_P(Paths, ReplaceTest, testing::ValuesIn(replaceCases),
     [](const testing::TestParamInfo<ReplaceCase> &info) { return std::string(info.param.name); });
+
+// ---- several files together ------------------------------------------------------
+
+// Everything in a folder: each name with its content, when it is a file.
+std::map<std::string, std::string> snapshot(const fs::path &folder)
+{
+    std::map<std::string, std::string> entries;
+    for (const auto &entry : fs::directory_iterator(folder)) {
+        std::string &content = entries[entry.path().filename().string()];
+        if (!entry.is_regular_file()) {
+            content = "<not a file>";
+            continue;
+        }
+        std::ifstream in(entry.path(), std::ios::binary);
+        content.assign(std::istreambuf_iterator<char>(in), {});
+    }
+    return entries;
+}
+
+struct TogetherCase
+{
+    const char *name;
+    // Prepares the folder for files "a" and "b"; answers why it cannot here,
+    // or an empty string.
+    std::function<std::string(const fs::path &folder, std::optional<testsupport::SmallDisk> &)>
+        make;
+    bool replaced;
+    bool asOrdinaryUser = false;
+};
+
+void PrintTo(const TogetherCase &c, std::ostream *out)
+{
+    *out << c.name;
+}
+
+class TogetherTest : public testing::TestWithParam<TogetherCase>
+{
+};
+
+// Both files hold their new bytes, or the folder is exactly as it was.
+TEST_P(TogetherTest, ReplacesBothOrNeither)
+{
+    TempFolder folder;
+    std::optional<testsupport::SmallDisk> disk;
+    const std::string cannot = GetParam().make(folder.path(), disk);
+    if (!cannot.empty())
+        GTEST_SKIP() << cannot;
+    const auto before = snapshot(folder.path());
+    // Larger than what a nearly full disk leaves.
+    const std::string second(10000, 'b');
+
+    bool replaced = false;
+    int error = 0;
+    const std::string cannotDrop = testsupport::runAs(GetParam().asOrdinaryUser, [&] {
+        replaced = fileio::replaceTogether(
+            {{(folder.path() / "a").string(), "new a"}, {(folder.path() / "b").string(), second}},
+            &error);
+    });
+    if (!cannotDrop.empty())
+        GTEST_SKIP() << cannotDrop;
+
+    ASSERT_EQ(replaced, GetParam().replaced);
+    if (replaced) {
+        auto after = before;
+        after["a"] = "new a";
+        after["b"] = second;
+        EXPECT_EQ(snapshot(folder.path()), after);
+    } else {
+        EXPECT_NE(error, 0);
+        EXPECT_EQ(snapshot(folder.path()), before);
+    }
+}
+
+std::string rootOnly()
+{
+    return ::geteuid() == 0 ? std::string() : std::string("needs root to hand files to others");
+}
+
+const TogetherCase togetherCases[] = {
+    {"BothThere",
+        [](const fs::path &f, auto &) {
+            write(f / "a", "old a");
+            write(f / "b", "old b");
+            return std::string();
+        },
+        true},
+    {"SecondIsAFolder",
+        [](const fs::path &f, auto &) {
+            write(f / "a", "old a");
+            fs::create_directory(f / "b");
+            return std::string();
+        },
+        false},
+    {"FirstReadOnly",
+        [](const fs::path &f, auto &) {
+            fs::permissions(f, fs::perms::all);
+            write(f / "a", "old a");
+            fs::permissions(f / "a", fs::perms::owner_read | fs::perms::others_read);
+            return std::string();
+        },
+        false, true},
+    {"NoRoomForTheSecond",
+        [](const fs::path &f, std::optional<testsupport::SmallDisk> &disk) {
+            disk.emplace(f);
+            if (!disk->problem().empty())
+                return disk->problem();
+            write(f / "a", "old a");
+            return disk->fill(4096) ? std::string() : std::string("the disk did not fill");
+        },
+        false},
+    // In a sticky folder nobody may put a file over one of root's: the
+    // second rename fails after the first, which is then taken back.
+    {"SecondRenameFails",
+        [](const fs::path &f, auto &) {
+            if (const std::string cannot = rootOnly(); !cannot.empty())
+                return cannot;
+            fs::permissions(f, fs::perms::all | fs::perms::sticky_bit);
+            write(f / "a", "old a");
+            write(f / "b", "old b");
+            const passwd *nobody = ::getpwnam("nobody");
+            if (!nobody || ::chown((f / "a").c_str(), nobody->pw_uid, nobody->pw_gid) != 0)
+                return std::string("no user nobody to own the first file");
+            fs::permissions(f / "b", fs::perms::all);
+            return std::string();
+        },
+        false, true},
+    {"SecondRenameFailsFirstIsNew",
+        [](const fs::path &f, auto &) {
+            if (const std::string cannot = rootOnly(); !cannot.empty())
+                return cannot;
+            fs::permissions(f, fs::perms::all | fs::perms::sticky_bit);
+            write(f / "b", "old b");
+            fs::permissions(f / "b", fs::perms::all);
+            return std::string();
+        },
+        false, true},
+};
+
+INSTANTIATE_TEST_SUITE_P(Files, TogetherTest, testing::ValuesIn(togetherCases),
+    [](const testing::TestParamInfo<TogetherCase> &info) { return std::string(info.param.name); });
 
 } // namespace

@@ -280,6 +280,11 @@ TEST_P(RoundTripTest, ReadGivesWhatWasWritten)
         const std::string file = ini::write(before, "A", "k", c.value);
         EXPECT_EQ(ini::read(file, "A", "k"), c.readBack);
         EXPECT_EQ(ini::write(file, "A", "k", c.value), file) << "a second write changed the file";
+        // Its readable form comes back whole, and is the value itself
+        // wherever that comes back by itself.
+        const std::string form = ini::readableForm(c.value);
+        EXPECT_EQ(ini::read(ini::write(before, "A", "k", form), "A", "k"), c.value);
+        EXPECT_EQ(form == c.value, c.readBack == c.value) << form;
     }
 }
 
@@ -301,7 +306,9 @@ INSTANTIATE_TEST_SUITE_P(Values, RoundTripTest,
         RoundTripCase {"TrailingBlanksLost", "trail \t", "trail"},
         RoundTripCase {"EnclosingQuotesLost", "\"q\"", "q"},
         RoundTripCase {"EnclosingSingleQuotesLost", "'q'", "q"},
-        RoundTripCase {"QuotesKeepInnerBlanks", "\"  q  \"", "  q  "}),
+        RoundTripCase {"QuotesKeepInnerBlanks", "\"  q  \"", "  q  "},
+        RoundTripCase {"BlanksAndQuotesLost", " \"q\" ", "q"},
+        RoundTripCase {"TwoQuotesLost", "\"\"", ""}),
     [](const testing::TestParamInfo<RoundTripCase> &info) { return info.param.name; });
 
 TEST(WriteTest, KeysOfOtherSectionsAreLeftAlone)

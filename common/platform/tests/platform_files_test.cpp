@@ -1,8 +1,7 @@
 // The settings file, the text files and the folders of platform.h, the same
-// on both platforms.  Windows' profile functions (and Wine's, which rewrite
-// the whole file) decide the bytes of the other lines there, so these tests
-// compare the values read back; the bytes that the POSIX writer keeps are
-// the INI unit tests' affair.
+// on both platforms.  These tests compare the values read back and what a
+// failed save leaves; the bytes that the INI writer keeps are the INI unit
+// tests' affair.
 #include "platform.h"
 #include "probe.h"
 #include "tempfolder.h"
@@ -109,12 +108,13 @@ std::u16string number(std::size_t n)
     return std::u16string(digits.begin(), digits.end());
 }
 
-// Lengths around the first buffer of the Win32 reader (256), plain and
-// quoted (Wine cuts a quoted value one character early).
+// Lengths around the buffers and length fields of the platform's own
+// profile functions (256, 32,767, 65,536), plain and quoted, up to 1 MiB.
 std::vector<Write> longWrites()
 {
     std::vector<Write> writes;
-    for (const std::size_t n : {60, 252, 253, 254, 255, 256, 257, 300, 511, 512, 5000}) {
+    for (const std::size_t n :
+        {60, 255, 256, 257, 5000, 32766, 32767, 32768, 65535, 65536, 70000, 1 << 20}) {
         writes.push_back({u"Long", u"Plain" + number(n), repeated(n, u'p')});
         writes.push_back({u"Long", u"Quoted" + number(n), u"\"" + repeated(n, u'q') + u"\""});
     }
@@ -124,12 +124,8 @@ std::vector<Write> longWrites()
 std::vector<Read> longReads()
 {
     std::vector<Read> reads;
-    for (const Write &w : longWrites()) {
-        std::u16string expected = w.value;
-        if (expected.front() == u'"')
-            expected = expected.substr(1, expected.size() - 2);
-        reads.push_back({w.section, w.key, u"N", expected});
-    }
+    for (const Write &w : longWrites())
+        reads.push_back({w.section, w.key, u"N", w.value});
     return reads;
 }
 
@@ -150,10 +146,13 @@ INSTANTIATE_TEST_SUITE_P(Writes, ProfileTest,
             {{u"List", u"0", u"N", u"B"}}},
         ProfileCase {"InnerBlanks", book, {{u"List", u"1", u"two  words"}},
             {{u"List", u"1", u"N", u"two  words"}}},
-        ProfileCase {"OuterBlanksAreLost", book, {{u"List", u"1", u"  padded  "}},
-            {{u"List", u"1", u"N", u"padded"}}},
-        ProfileCase {"EnclosingQuotesAreLost", book, {{u"List", u"1", u"\"q\""}},
-            {{u"List", u"1", u"N", u"q"}}},
+        ProfileCase {"OuterBlanksStay", book, {{u"List", u"1", u"  padded  "}},
+            {{u"List", u"1", u"N", u"  padded  "}}},
+        ProfileCase {"EnclosingQuotesStay", book, {{u"List", u"1", u"\"q\""}},
+            {{u"List", u"1", u"N", u"\"q\""}}},
+        ProfileCase {"QuotedPathStays", book,
+            {{u"Options", u"File", u"\"C:\\Program Files\\x.exe\""}},
+            {{u"Options", u"File", u"", u"\"C:\\Program Files\\x.exe\""}}},
         ProfileCase {"InnerQuotesStay", book, {{u"List", u"1", u"say \"hi\""}},
             {{u"List", u"1", u"N", u"say \"hi\""}}},
         ProfileCase {"EmptyValueIsNoDefault", book, {{u"Options", u"File", u""}},
@@ -370,6 +369,108 @@ TEST(TextFileEdgeTest, TextBeyondTheCodePage)
         EXPECT_EQ(contentOf(settings), book);
     }
 }
+
+// ---- Saving both files at once --------------------------------------------------------
+
+struct SaveCase
+{
+    const char *name;
+    std::optional<std::string> settings; // the files' bytes before; none: no file
+    std::optional<std::string> message;
+    std::vector<Write> values;
+    std::u16string text;
+    // The message file's bytes after a save; none: refused, nothing changed.
+    std::optional<std::string> messageAfter;
+    // Anything else the folder needs; false when that cannot be done here.
+    std::function<bool(const TempFolder &)> prepare = [](const TempFolder &) { return true; };
+};
+
+void PrintTo(const SaveCase &c, std::ostream *out)
+{
+    *out << c.name;
+}
+
+class SaveTest : public testing::TestWithParam<SaveCase>
+{
+};
+
+// Saved: every value reads back as it was given, the message file holds the
+// bytes expected.  Refused: the folder is exactly as it was.
+TEST_P(SaveTest, SavesBothOrNeither)
+{
+    const SaveCase &c = GetParam();
+    TempFolder folder;
+    const fs::path settings = folder.path() / "ZK.INI";
+    const fs::path message = folder.path() / "Message.txt";
+    if (c.settings)
+        folder.writeFile("ZK.INI", *c.settings);
+    if (c.message)
+        folder.writeFile("Message.txt", *c.message);
+    if (!c.prepare(folder))
+        GTEST_SKIP() << "write access cannot be taken away here";
+    const auto before = snapshot(folder.path());
+    std::vector<ProfileValue> values;
+    for (const Write &w : c.values)
+        values.push_back({w.section, w.key, w.value});
+
+    const bool saved = SaveProfileAndText(text(settings), values, text(message), c.text);
+    for (const auto &entry : fs::recursive_directory_iterator(folder.path()))
+        probe::giveWriteAccess(entry.path());
+
+    ASSERT_EQ(saved, c.messageAfter.has_value());
+    if (!saved) {
+        EXPECT_EQ(snapshot(folder.path()), before);
+        return;
+    }
+    // The last value given for each key.
+    std::map<std::pair<std::u16string, std::u16string>, std::u16string> stored;
+    for (const Write &w : c.values)
+        stored[{w.section, w.key}] = w.value;
+    for (const auto &[name, value] : stored)
+        EXPECT_EQ(ReadProfileValue(name.first, name.second, u"(none)", text(settings)), value);
+    EXPECT_EQ(contentOf(message), *c.messageAfter);
+    EXPECT_EQ(snapshot(folder.path()).size(), 2u);
+}
+
+const std::string crlfMessage = "Line one\r\nLine two";
+
+std::function<bool(const TempFolder &)> folderAt(const char *name)
+{
+    return [name](const TempFolder &folder) {
+        fs::create_directory(folder.path() / name);
+        folder.writeFile(fs::path(name) / "inside.txt", "kept");
+        return true;
+    };
+}
+
+std::function<bool(const TempFolder &)> readOnly(const char *name)
+{
+    return
+        [name](const TempFolder &folder) { return probe::takeWriteAccess(folder.path() / name); };
+}
+
+INSTANTIATE_TEST_SUITE_P(Files, SaveTest,
+    testing::Values(
+        SaveCase {"NewFiles", std::nullopt, std::nullopt,
+            {{u"List", u"0", u"PC1"}, {u"Options", u"Count", u"1"}, {u"Options", u"File", u""}},
+            u"Hi\r\nthere", "Hi\r\nthere"},
+        SaveCase {"OverOldFiles", book, crlfMessage,
+            {{u"List", u"0", u"N"}, {u"List", u"0", u"PC9"}, {u"List", u"1", u"  padded "},
+                {u"List", u"2", u"'quoted'"}, {u"Options", u"File", repeated(70000, u'f')}},
+            u"New", "New"},
+        SaveCase {"SameTextKeepsItsBytes", book, "a\r\nb\nc\rd", {}, u"a\nb\nc\nd", "a\r\nb\nc\rd"},
+        SaveCase {"TextLargerThanTheLimit", book, crlfMessage, {{u"List", u"0", u"PC9"}},
+            repeated(largestFile + 1, u'm'), std::nullopt},
+        SaveCase {"SettingsFileIsAFolder", std::nullopt, crlfMessage, {{u"List", u"0", u"PC9"}},
+            u"New", std::nullopt, folderAt("ZK.INI")},
+        SaveCase {"MessageFileIsAFolder", book, std::nullopt, {{u"List", u"0", u"PC9"}}, u"New",
+            std::nullopt, folderAt("Message.txt")},
+        SaveCase {"SettingsFileReadOnly", book, crlfMessage, {{u"List", u"0", u"PC9"}}, u"New",
+            std::nullopt, readOnly("ZK.INI")},
+        // Nothing to write there: the other file is saved.
+        SaveCase {"UnchangedMessageReadOnly", book, crlfMessage, {{u"List", u"0", u"PC9"}},
+            u"Line one\nLine two", crlfMessage, readOnly("Message.txt")}),
+    [](const testing::TestParamInfo<SaveCase> &info) { return info.param.name; });
 
 // ---- What a failed write leaves: everything as it was -------------------------------
 

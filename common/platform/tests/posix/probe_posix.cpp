@@ -4,7 +4,6 @@
 #include "fakesmbclient.h"
 #include "smbclient/wirecharset.h"
 
-#include <QCoreApplication>
 #include <QString>
 
 #include <cerrno>
@@ -182,13 +181,13 @@ bool eightBitHoldsEverything()
 
 std::u16string expectedProgramFolder()
 {
-    // The XDG base folder decides where the settings folder is.
+    // The XDG base folder decides where the settings folder is, and the
+    // name of the running program file (this test's) what it is called.
     static const std::string base
         = (std::filesystem::temp_directory_path() / "quillon-probe-config").string();
     ::setenv("XDG_CONFIG_HOME", base.c_str(), 1);
-    QCoreApplication::setOrganizationName(QString());
-    QCoreApplication::setApplicationName(QStringLiteral("QuillonProbe"));
-    return fromUtf8(base + "/QuillonProbe");
+    return fromUtf8(
+        base + '/' + std::filesystem::read_symlink("/proc/self/exe").filename().string());
 }
 
 std::filesystem::path childProgram()
