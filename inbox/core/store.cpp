@@ -1,0 +1,217 @@
+#include "store.h"
+
+#include "fileio/fileio.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+
+#include <dirent.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace quillbox {
+
+namespace {
+
+constexpr std::string_view stateMagic = "Quillbox-State: 1\n";
+
+std::vector<std::string> sorted(const std::unordered_set<std::string> &names)
+{
+    std::vector<std::string> list(names.begin(), names.end());
+    std::sort(list.begin(), list.end());
+    return list;
+}
+
+// Makes the folder and those above it that are missing, private as the
+// XDG base directory rules ask: the messages are the user's.
+int makeFolder(const std::string &path)
+{
+    if (::mkdir(path.c_str(), 0700) == 0 || errno == EEXIST)
+        return 0;
+    if (errno != ENOENT)
+        return errno;
+    const std::size_t slash = path.find_last_of('/');
+    if (slash == std::string::npos || slash == 0)
+        return ENOENT;
+    if (const int error = makeFolder(path.substr(0, slash)))
+        return error;
+    return ::mkdir(path.c_str(), 0700) == 0 || errno == EEXIST ? 0 : errno;
+}
+
+} // namespace
+
+QString systemErrorText(int error)
+{
+    if (const char *description = ::strerrordesc_np(error))
+        return QString::fromUtf8(description);
+    return QStringLiteral("error %1").arg(error);
+}
+
+std::string formatState(const StoreState &state)
+{
+    std::string text(stateMagic);
+    for (const std::string &name : sorted(state.read))
+        text += "read " + name + '\n';
+    for (const std::string &name : sorted(state.deleted))
+        text += "deleted " + name + '\n';
+    return text;
+}
+
+std::optional<StoreState> parseState(std::string_view text)
+{
+    if (text.substr(0, stateMagic.size()) != stateMagic)
+        return std::nullopt;
+    text.remove_prefix(stateMagic.size());
+    StoreState state;
+    while (!text.empty()) {
+        const std::size_t end = text.find('\n');
+        if (end == std::string_view::npos)
+            return std::nullopt; // cut off
+        const std::string_view line = text.substr(0, end);
+        text.remove_prefix(end + 1);
+        const std::size_t space = line.find(' ');
+        if (space == std::string_view::npos)
+            return std::nullopt;
+        const std::string_view kind = line.substr(0, space);
+        const std::string_view name = line.substr(space + 1);
+        if (!record::isRecordName(name))
+            return std::nullopt;
+        if (kind == "read")
+            state.read.emplace(name);
+        else if (kind == "deleted")
+            state.deleted.emplace(name);
+        else
+            return std::nullopt;
+    }
+    return state;
+}
+
+Store::Store(std::string folder) : m_folder(std::move(folder)) { }
+
+std::string Store::defaultFolder()
+{
+    const char *data = std::getenv("XDG_DATA_HOME");
+    if (data && *data == '/')
+        return std::string(data) + "/Quillbox";
+    const char *home = std::getenv("HOME");
+    return std::string(home ? home : "") + "/.local/share/Quillbox";
+}
+
+std::string Store::messagePath(const std::string &name) const
+{
+    return m_folder + "/messages/" + name;
+}
+
+std::string Store::statePath() const
+{
+    return m_folder + "/state";
+}
+
+Store::Listing Store::listMessages() const
+{
+    Listing listing;
+    const std::string path = m_folder + "/messages";
+    DIR *folder = ::opendir(path.c_str());
+    if (!folder) {
+        if (errno != ENOENT)
+            listing.error = errno;
+        return listing;
+    }
+    while (const dirent *entry = ::readdir(folder)) {
+        if (record::isRecordName(entry->d_name))
+            listing.names.emplace_back(entry->d_name);
+    }
+    ::closedir(folder);
+    std::sort(listing.names.begin(), listing.names.end());
+    return listing;
+}
+
+Store::LoadedState Store::loadState() const
+{
+    LoadedState loaded;
+    const fileio::FileContent content = fileio::readFile(statePath());
+    if (content.failure == fileio::ReadFailure::System && content.errorNumber == ENOENT)
+        return loaded;
+    QString why;
+    switch (content.failure) {
+    case fileio::ReadFailure::None:
+        break;
+    case fileio::ReadFailure::System:
+        why = systemErrorText(content.errorNumber);
+        break;
+    case fileio::ReadFailure::NotAFile:
+        why = QStringLiteral("not a regular file");
+        break;
+    case fileio::ReadFailure::TooLarge:
+        why = QStringLiteral("too large");
+        break;
+    }
+    if (why.isEmpty()) {
+        if (auto state = parseState(content.bytes))
+            loaded.state = std::move(*state);
+        else
+            why = QStringLiteral("damaged");
+    }
+    loaded.problem = why;
+    return loaded;
+}
+
+int Store::makeFolders()
+{
+    if (const int error = makeFolder(m_folder))
+        return error;
+    return makeFolder(m_folder + "/messages");
+}
+
+int Store::saveState(const StoreState &state)
+{
+    if (const int error = makeFolders())
+        return error;
+    int error = 0;
+    return fileio::replaceAtomically(statePath(), formatState(state), &error) ? 0 : error;
+}
+
+int Store::addMessage(const std::string &name, std::string_view bytes)
+{
+    if (const int error = makeFolders())
+        return error;
+    int error = 0;
+    return fileio::replaceAtomically(messagePath(name), bytes, &error) ? 0 : error;
+}
+
+int Store::removeMessage(const std::string &name)
+{
+    if (::unlink(messagePath(name).c_str()) == 0 || errno == ENOENT)
+        return 0;
+    return errno;
+}
+
+Store::LoadedMessage Store::readMessage(const std::string &name) const
+{
+    LoadedMessage loaded;
+    const fileio::FileContent content = fileio::readFile(messagePath(name), record::maxRecordBytes);
+    switch (content.failure) {
+    case fileio::ReadFailure::None: {
+        const record::Parsed parsed = record::parse(content.bytes);
+        if (parsed.ok())
+            loaded.record = parsed.record;
+        else
+            loaded.problem = QStringLiteral("damaged");
+        break;
+    }
+    case fileio::ReadFailure::System:
+        loaded.problem = systemErrorText(content.errorNumber);
+        break;
+    case fileio::ReadFailure::NotAFile:
+        loaded.problem = QStringLiteral("not a regular file");
+        break;
+    case fileio::ReadFailure::TooLarge:
+        loaded.problem = QStringLiteral("too large");
+        break;
+    }
+    return loaded;
+}
+
+} // namespace quillbox
