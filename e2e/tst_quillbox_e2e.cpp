@@ -246,8 +246,9 @@ void TestQuillboxEndToEnd::arrivesAsSent()
     QVERIFY(
         text(w, "lblHeader").startsWith(QStringLiteral("From %1 to %2, ").arg(reduced, address)));
     QCOMPARE(text(w, "txtMessage"), QString::fromUtf8(received));
-    // And kept, byte for byte.
-    QCOMPARE(readAll(m_home->filePath(QStringLiteral("store/messages/")) + records.first().name),
+    // And kept, byte for byte; read, now that it was shown.
+    QCOMPARE(readAll(m_home->filePath(QStringLiteral("store/messages/")) + records.first().name
+                 + QStringLiteral(".read")),
         readAll(m_spool + u'/' + records.first().name));
 }
 

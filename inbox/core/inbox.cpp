@@ -40,23 +40,21 @@ std::vector<std::string> Inbox::open()
     m_stateUsable = loaded.problem.isEmpty();
     if (!m_stateUsable)
         tell(QStringLiteral("state"),
-            QStringLiteral("The list of read and deleted messages %1 could not be read (%2). It "
-                           "was left as it is; what you read or delete now is not remembered "
-                           "once Quillbox ends.")
+            QStringLiteral("The list of deleted messages %1 could not be read (%2). It was left "
+                           "as it is; what you delete now may come back once Quillbox ends.")
                 .arg(path(m_store.statePath()), loaded.problem));
     m_state = std::move(loaded.state);
 
     m_messages.clear();
-    m_messages.reserve(stored.names.size());
-    for (const std::string &stored_name : stored.names) {
-        if (m_state.deleted.count(stored_name)) {
+    m_messages.reserve(stored.messages.size());
+    for (const Store::Entry &entry : stored.messages) {
+        if (m_state.deleted.count(entry.name)) {
             // A deletion that was written down but not finished.
-            m_store.removeMessage(stored_name);
+            m_store.removeMessage(entry.name);
             continue;
         }
-        const bool unread = !m_state.read.count(stored_name);
-        m_messages.push_back({stored_name, unread, true});
-        m_unread += unread;
+        m_messages.push_back({entry.name, !entry.read, true});
+        m_unread += !entry.read;
     }
     return takeNew();
 }
@@ -79,6 +77,9 @@ void Inbox::storeCopy(Message &message, const std::string &bytes)
     if (message.stored) {
         m_unstored.erase(message.name);
         settled(QStringLiteral("store full"));
+        // Read while the store could not take it.
+        if (!message.unread)
+            keepReadMark(message.name);
         return;
     }
     m_unstored[message.name] = bytes;
@@ -146,7 +147,7 @@ const Inbox::Content &Inbox::content(int index)
     auto it = m_contents.find(key);
     if (it != m_contents.end())
         return it->second;
-    Store::LoadedMessage loaded = m_store.readMessage(key);
+    Store::LoadedMessage loaded = m_store.readMessage(key, !m_messages[std::size_t(index)].unread);
     if (!loaded.problem.isEmpty())
         tell(QStringLiteral("unreadable ") + name(key),
             QStringLiteral("The saved message %1 could not be read (%2); it was left as it is.")
@@ -170,14 +171,25 @@ void Inbox::markRead(int index)
         return;
     message.unread = false;
     --m_unread;
-    m_state.read.insert(message.name);
-    saveState();
+    if (message.stored)
+        keepReadMark(message.name);
+}
+
+void Inbox::keepReadMark(const std::string &name)
+{
+    const int error = m_store.markRead(name);
+    if (error == 0) {
+        settled(QStringLiteral("mark"));
+        return;
+    }
+    tell(QStringLiteral("mark"),
+        QStringLiteral("Which messages you read could not be saved in %1: %2.")
+            .arg(path(m_store.folder()), systemErrorText(error)));
 }
 
 void Inbox::remove(int index)
 {
     const Message message = m_messages[std::size_t(index)];
-    m_state.read.erase(message.name);
     m_state.deleted.insert(message.name);
     // Written down first: a copy removed without it would come back from
     // the spool as a new message.
@@ -193,15 +205,13 @@ bool Inbox::saveState()
 {
     if (!m_stateUsable)
         return false;
-    // Only what still matters: read marks of the messages kept.
-    std::erase_if(m_state.read, [this](const std::string &n) { return indexOf(n) < 0; });
     const int error = m_store.saveState(m_state);
     if (error == 0) {
         settled(QStringLiteral("state save"));
         return true;
     }
     tell(QStringLiteral("state save"),
-        QStringLiteral("Which messages you read or deleted could not be saved to %1: %2.")
+        QStringLiteral("Which messages you deleted could not be saved to %1: %2.")
             .arg(path(m_store.statePath()), systemErrorText(error)));
     return false;
 }

@@ -7,7 +7,7 @@
 //   - killed before a record's copy is renamed into the store: the record
 //     is still in the spool and is taken at the next start;
 //   - killed after that, before anything else: the copy is in the store and
-//     counts as unread;
+//     counts as unread (a copy is marked read by renaming it);
 //   - killed while deleting: the deletion is written down before the copy
 //     is removed, and finished at the next start.
 #pragma once
@@ -75,6 +75,7 @@ private:
     void tell(const QString &key, const QString &text);
     void settled(const QString &key) { m_told.remove(key); }
     bool saveState();
+    void keepReadMark(const std::string &name);
     bool seen(const std::string &name) const;
     void storeCopy(Message &message, const std::string &bytes);
 

@@ -95,6 +95,16 @@ SetupCheck::SetupCheck(Probes probes, QString deliver, QString spool, QObject *p
 {
 }
 
+SetupCheck::~SetupCheck()
+{
+    // Quillbox may end while testparm still runs.
+    if (m_process) {
+        m_process->disconnect(this);
+        m_process->kill();
+        m_process->waitForFinished(1000);
+    }
+}
+
 void SetupCheck::start()
 {
     if (running())

@@ -52,6 +52,7 @@ public:
     static Probes systemProbes(const QString &spool);
 
     SetupCheck(Probes probes, QString deliver, QString spool, QObject *parent = nullptr);
+    ~SetupCheck() override;
 
     // Starts a check; finished() follows.  A check under way is not started
     // again.

@@ -52,8 +52,6 @@ QString systemErrorText(int error)
 std::string formatState(const StoreState &state)
 {
     std::string text(stateMagic);
-    for (const std::string &name : sorted(state.read))
-        text += "read " + name + '\n';
     for (const std::string &name : sorted(state.deleted))
         text += "deleted " + name + '\n';
     return text;
@@ -78,9 +76,7 @@ std::optional<StoreState> parseState(std::string_view text)
         const std::string_view name = line.substr(space + 1);
         if (!record::isRecordName(name))
             return std::nullopt;
-        if (kind == "read")
-            state.read.emplace(name);
-        else if (kind == "deleted")
+        if (kind == "deleted")
             state.deleted.emplace(name);
         else
             return std::nullopt;
@@ -99,9 +95,9 @@ std::string Store::defaultFolder()
     return std::string(home ? home : "") + "/.local/share/Quillbox";
 }
 
-std::string Store::messagePath(const std::string &name) const
+std::string Store::messagePath(const std::string &name, bool read) const
 {
-    return m_folder + "/messages/" + name;
+    return m_folder + "/messages/" + name + (read ? std::string(readSuffix) : std::string());
 }
 
 std::string Store::statePath() const
@@ -119,12 +115,27 @@ Store::Listing Store::listMessages() const
             listing.error = errno;
         return listing;
     }
+    listing.messages.reserve(1024);
     while (const dirent *entry = ::readdir(folder)) {
-        if (record::isRecordName(entry->d_name))
-            listing.names.emplace_back(entry->d_name);
+        std::string_view name = entry->d_name;
+        const bool read = name.ends_with(readSuffix);
+        if (read)
+            name.remove_suffix(readSuffix.size());
+        if (record::isRecordName(name))
+            listing.messages.push_back({std::string(name), read});
     }
     ::closedir(folder);
-    std::sort(listing.names.begin(), listing.names.end());
+    std::sort(listing.messages.begin(), listing.messages.end(),
+        [](const Entry &a, const Entry &b) { return a.name < b.name; });
+    // Both a copy and its read twin (put there by hand, say): read.
+    auto twin = std::adjacent_find(listing.messages.begin(), listing.messages.end(),
+        [](const Entry &a, const Entry &b) { return a.name == b.name; });
+    while (twin != listing.messages.end()) {
+        twin->read = true;
+        listing.messages.erase(twin + 1);
+        twin = std::adjacent_find(twin, listing.messages.end(),
+            [](const Entry &a, const Entry &b) { return a.name == b.name; });
+    }
     return listing;
 }
 
@@ -181,17 +192,29 @@ int Store::addMessage(const std::string &name, std::string_view bytes)
     return fileio::replaceAtomically(messagePath(name), bytes, &error) ? 0 : error;
 }
 
-int Store::removeMessage(const std::string &name)
+int Store::markRead(const std::string &name)
 {
-    if (::unlink(messagePath(name).c_str()) == 0 || errno == ENOENT)
+    if (::rename(messagePath(name).c_str(), messagePath(name, true).c_str()) == 0)
         return 0;
     return errno;
 }
 
-Store::LoadedMessage Store::readMessage(const std::string &name) const
+int Store::removeMessage(const std::string &name)
+{
+    for (const bool read : {false, true}) {
+        if (::unlink(messagePath(name, read).c_str()) != 0 && errno != ENOENT)
+            return errno;
+    }
+    return 0;
+}
+
+Store::LoadedMessage Store::readMessage(const std::string &name, bool read) const
 {
     LoadedMessage loaded;
-    const fileio::FileContent content = fileio::readFile(messagePath(name), record::maxRecordBytes);
+    fileio::FileContent content = fileio::readFile(messagePath(name, read), record::maxRecordBytes);
+    // A mark that could not be made leaves the copy under its other name.
+    if (content.failure == fileio::ReadFailure::System && content.errorNumber == ENOENT)
+        content = fileio::readFile(messagePath(name, !read), record::maxRecordBytes);
     switch (content.failure) {
     case fileio::ReadFailure::None: {
         const record::Parsed parsed = record::parse(content.bytes);

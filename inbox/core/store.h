@@ -1,8 +1,12 @@
 // A user's own copies of the messages, in ~/.local/share/Quillbox/ (or
 // $XDG_DATA_HOME/Quillbox/):
-//   messages/NAME  one record per message, as it lay in the spool;
-//   state          which of them the user has read, and which spool records
-//                  the user deleted (so that they are not taken again).
+//   messages/NAME       a message not read yet: the record as it lay in the
+//                       spool, under its spool name;
+//   messages/NAME.read  the same once read: marking a message read is one
+//                       rename, and the start reads every mark from a single
+//                       folder listing;
+//   state               the spool records the user deleted, so that they are
+//                       not taken again while the spool still holds them.
 // Every file is written whole under another name, synced and renamed into
 // place.  A file that could not be read is never written over.
 #pragma once
@@ -21,7 +25,6 @@ namespace quillbox {
 
 struct StoreState
 {
-    std::unordered_set<std::string> read;
     std::unordered_set<std::string> deleted;
 
     bool operator==(const StoreState &) const = default;
@@ -39,13 +42,20 @@ public:
     // $XDG_DATA_HOME/Quillbox, or ~/.local/share/Quillbox.
     static std::string defaultFolder();
 
+    static constexpr std::string_view readSuffix = ".read";
+
     const std::string &folder() const { return m_folder; }
-    std::string messagePath(const std::string &name) const;
+    std::string messagePath(const std::string &name, bool read = false) const;
     std::string statePath() const;
 
+    struct Entry
+    {
+        std::string name; // the spool record's name
+        bool read = false;
+    };
     struct Listing
     {
-        std::vector<std::string> names; // sorted: oldest first
+        std::vector<Entry> messages; // sorted: oldest first
         int error = 0; // errno; a store that does not exist yet is empty
     };
     Listing listMessages() const;
@@ -59,8 +69,10 @@ public:
     // 0, or the errno that stopped it.
     int saveState(const StoreState &state);
 
-    // Writes a message's record; 0, or the errno that stopped it.
+    // Writes a message's record, unread; 0, or the errno that stopped it.
     int addMessage(const std::string &name, std::string_view bytes);
+    int markRead(const std::string &name);
+    // Removes the copy, read or not.
     int removeMessage(const std::string &name);
 
     struct LoadedMessage
@@ -68,7 +80,7 @@ public:
         record::Record record;
         QString problem; // why it could not be read; empty when it was
     };
-    LoadedMessage readMessage(const std::string &name) const;
+    LoadedMessage readMessage(const std::string &name, bool read) const;
 
 private:
     int makeFolders();
