@@ -29,7 +29,7 @@ Inbox::Inbox(Spool spool, Store store) : m_spool(std::move(spool)), m_store(std:
 
 std::vector<std::string> Inbox::open()
 {
-    const Store::Listing stored = m_store.listMessages();
+    Store::Listing stored = m_store.listMessages();
     if (stored.error != 0)
         tell(QStringLiteral("store listing"),
             QStringLiteral("Your saved messages in %1 could not be read: %2. Nothing there was "
@@ -47,14 +47,14 @@ std::vector<std::string> Inbox::open()
 
     m_messages.clear();
     m_messages.reserve(stored.messages.size());
-    for (const Store::Entry &entry : stored.messages) {
+    for (Store::Entry &entry : stored.messages) {
         if (m_state.deleted.count(entry.name)) {
             // A deletion that was written down but not finished.
             m_store.removeMessage(entry.name);
             continue;
         }
-        m_messages.push_back({entry.name, !entry.read, true});
         m_unread += !entry.read;
+        m_messages.push_back({std::move(entry.name), !entry.read, true});
     }
     return takeNew();
 }
