@@ -4,9 +4,10 @@
 # Packages that build the programs (and the font their windows are laid out for).
 build_packages=(cmake make g++ qt6-base-dev fonts-liberation2)
 # Packages that the tests need besides: GoogleTest, a real Samba receiver in
-# a network namespace of the tests' own, and the locale sources that a test
-# builds a comma-decimal locale from.
-test_packages=(libgtest-dev googletest samba smbclient iproute2 locales)
+# a network namespace of the tests' own, the locale sources that a test
+# builds a comma-decimal locale from, and a session bus of a test's own
+# (Quillbox started twice).
+test_packages=(libgtest-dev googletest samba smbclient iproute2 locales dbus-daemon)
 # The fuzz targets: Debian's clang with libFuzzer and the sanitizers.
 fuzz_packages=(clang libclang-rt-14-dev)
 # Building the .deb, validating it and seeing its programs' windows.

@@ -1,25 +1,31 @@
-// The real Quillbox program, killed (SIGKILL) while it copies the spool's
-// records into its store, and started again: no message is lost, none is
-// stored twice, nothing half-written counts as a message.
+// The real Quillbox program: killed (SIGKILL) while it copies the spool's
+// records into its store and started again, it loses no message, stores none
+// twice and takes nothing half-written for a message; started a second time
+// in a session, it asks the first to show its window and ends.
 #include "record.h"
 #include "spoolfolders.h"
 
 #include <QDir>
 #include <QFileSystemWatcher>
 #include <QProcess>
+#include <QStandardPaths>
 #include <QTest>
 
 #include <csignal>
 
-class TestQuillboxKilled : public QObject
+class TestQuillboxProgram : public QObject
 {
     Q_OBJECT
 private slots:
     void killedWhileCopyingLosesNothing_data();
     void killedWhileCopyingLosesNothing();
+    void secondStartShowsTheFirst();
 
 private:
-    void start(QProcess &quillbox, const SpoolFolders &folders);
+    void start(QProcess &quillbox, const SpoolFolders &folders,
+        const QStringList &arguments = {QStringLiteral("--background")},
+        const QString &bus = QStringLiteral("disabled:"),
+        const QString &path = QStringLiteral("/nonexistent"));
 };
 
 namespace {
@@ -28,22 +34,23 @@ constexpr int records = 200;
 
 } // namespace
 
-void TestQuillboxKilled::start(QProcess &quillbox, const SpoolFolders &folders)
+void TestQuillboxProgram::start(QProcess &quillbox, const SpoolFolders &folders,
+    const QStringList &arguments, const QString &bus, const QString &path)
 {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
     environment.insert(QStringLiteral("QUILLBOX_SPOOL"), folders.spool());
     // The store is XDG_DATA_HOME/Quillbox.
     environment.insert(QStringLiteral("XDG_DATA_HOME"), folders.path());
-    environment.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), QStringLiteral("disabled:"));
-    environment.insert(QStringLiteral("PATH"), QStringLiteral("/nonexistent"));
+    environment.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), bus);
+    environment.insert(QStringLiteral("PATH"), path);
     quillbox.setProcessEnvironment(environment);
     quillbox.setStandardOutputFile(QProcess::nullDevice());
     quillbox.setStandardErrorFile(QProcess::nullDevice());
-    quillbox.start(QStringLiteral(QUILLBOX_PROGRAM), {QStringLiteral("--background")});
+    quillbox.start(QStringLiteral(QUILLBOX_PROGRAM), arguments);
 }
 
-void TestQuillboxKilled::killedWhileCopyingLosesNothing_data()
+void TestQuillboxProgram::killedWhileCopyingLosesNothing_data()
 {
     QTest::addColumn<QList<int>>("killAt");
     // Killed once the store holds this many copies, start after start.
@@ -51,7 +58,7 @@ void TestQuillboxKilled::killedWhileCopyingLosesNothing_data()
     QTest::newRow("three times, further each time") << QList<int>({10, 80, 160});
 }
 
-void TestQuillboxKilled::killedWhileCopyingLosesNothing()
+void TestQuillboxProgram::killedWhileCopyingLosesNothing()
 {
     QFETCH(QList<int>, killAt);
     SpoolFolders folders;
@@ -112,5 +119,51 @@ void TestQuillboxKilled::killedWhileCopyingLosesNothing()
     }
 }
 
-QTEST_GUILESS_MAIN(TestQuillboxKilled)
-#include "tst_quillbox_killed.moc"
+void TestQuillboxProgram::secondStartShowsTheFirst()
+{
+    const QString daemon = QStandardPaths::findExecutable(QStringLiteral("dbus-daemon"));
+    if (daemon.isEmpty())
+        QSKIP("no dbus-daemon (Debian package dbus-daemon)");
+    SpoolFolders folders;
+    // A session bus of the test's own.
+    QProcess bus;
+    bus.start(daemon, {"--session", "--nofork", "--print-address=1"});
+    QVERIFY(bus.waitForReadyRead(10000));
+    const QString address = QString::fromLatin1(bus.readLine()).trimmed();
+    QVERIFY2(address.startsWith(QLatin1String("unix:")), qPrintable(address));
+    // Each time the window is opened from hidden, Quillbox checks the set-up
+    // again: this testparm counts the checks.
+    const QString bin = folders.path() + QStringLiteral("/bin");
+    QVERIFY(QDir().mkdir(bin));
+    QFile testparm(bin + QStringLiteral("/testparm"));
+    QVERIFY(testparm.open(QIODevice::WriteOnly));
+    testparm.write("#!/bin/sh\ncase \"$2\" in *message*) echo >> \"$0.asked\";; esac\n");
+    testparm.close();
+    QVERIFY(testparm.setPermissions(QFile::ReadOwner | QFile::ExeOwner));
+    auto checks = [&] { return folders.read(bin + QStringLiteral("/testparm.asked")).count('\n'); };
+
+    QProcess first;
+    start(first, folders, {QStringLiteral("--background")}, address, bin);
+    QTRY_COMPARE_WITH_TIMEOUT(checks(), 1, 10000);
+
+    // From the autostart again: nothing to show, it just ends.
+    QProcess again;
+    start(again, folders, {QStringLiteral("--background")}, address, bin);
+    QVERIFY(again.waitForFinished(10000));
+    QCOMPARE(again.exitCode(), 0);
+    // From the menu: the first one opens its window, and it alone runs.
+    QProcess menu;
+    start(menu, folders, {}, address, bin);
+    QVERIFY(menu.waitForFinished(10000));
+    QCOMPARE(menu.exitCode(), 0);
+    QTRY_COMPARE_WITH_TIMEOUT(checks(), 2, 10000);
+    QCOMPARE(first.state(), QProcess::Running);
+
+    first.terminate();
+    QVERIFY(first.waitForFinished(10000));
+    bus.terminate();
+    QVERIFY(bus.waitForFinished(10000));
+}
+
+QTEST_GUILESS_MAIN(TestQuillboxProgram)
+#include "tst_quillboxprogram.moc"
