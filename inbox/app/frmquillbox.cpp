@@ -134,6 +134,7 @@ void TfrmQuillbox::markShownRead()
     m_inbox.markRead(m_current);
     addNotices(m_inbox.takeNotices());
     emit unreadChanged(m_inbox.unreadCount());
+    emit storeChanged();
 }
 
 void TfrmQuillbox::showEvent(QShowEvent *event)
@@ -181,6 +182,7 @@ void TfrmQuillbox::cmdDeleteClick(QObject * /*Sender*/)
     showMessage(index);
     if (wasUnread)
         emit unreadChanged(m_inbox.unreadCount());
+    emit storeChanged();
 }
 
 QString TfrmQuillbox::replyProgram() const

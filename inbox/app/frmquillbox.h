@@ -55,6 +55,8 @@ public:
 
 signals:
     void unreadChanged(int unread);
+    // A message was marked read or deleted.
+    void storeChanged();
 
 protected:
     void showEvent(QShowEvent *event) override;

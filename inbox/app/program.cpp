@@ -6,6 +6,7 @@
 #include "spoolwatcher.h"
 
 #include <QApplication>
+#include <QDateTime>
 #include <QFileInfo>
 #include <QMenu>
 #include <QPainter>
@@ -47,6 +48,9 @@ Program::Program(ProgramOptions options, QObject *parent)
     : QObject(parent), m_options(std::move(options)),
       m_inbox(Spool(m_options.spool), Store(m_options.store))
 {
+    m_indexTimer.setSingleShot(true);
+    m_indexTimer.setInterval(3000);
+    connect(&m_indexTimer, &QTimer::timeout, this, &Program::writeIndex);
 }
 
 Program::~Program() = default;
@@ -61,6 +65,9 @@ void Program::start(bool background)
     m_window = std::make_unique<TfrmQuillbox>(m_inbox);
     passNotices();
     connect(m_window.get(), &TfrmQuillbox::unreadChanged, this, &Program::unreadChanged);
+    connect(m_window.get(), &TfrmQuillbox::storeChanged, this, &Program::indexLater);
+    if (!m_inbox.listedFromIndex() || !waiting.empty())
+        indexLater();
     connect(m_watcher, &SpoolWatcher::changed, this, &Program::spoolChanged);
 
     m_notifier = new DesktopNotifier(m_options.bus, this);
@@ -108,6 +115,7 @@ void Program::spoolChanged()
     passNotices();
     if (taken.empty())
         return;
+    indexLater();
     announce(taken);
     m_window->messagesArrived();
     unreadChanged(m_inbox.unreadCount());
@@ -137,6 +145,19 @@ void Program::unreadChanged(int unread)
     m_tray->setIcon(iconWithCount(unread));
     m_tray->setToolTip(unread == 1 ? QStringLiteral("Quillbox: 1 unread message")
                                    : QStringLiteral("Quillbox: %1 unread messages").arg(unread));
+}
+
+void Program::indexLater()
+{
+    m_indexTimer.start();
+}
+
+void Program::writeIndex()
+{
+    // Not while the store still changes; nothing is lost when it fails: the
+    // next start lists the folder.
+    if (m_inbox.store().writeIndex(QDateTime::currentSecsSinceEpoch()) == Store::IndexWrite::Later)
+        m_indexTimer.start();
 }
 
 void Program::passNotices()

@@ -8,6 +8,7 @@
 #include <QDBusConnection>
 #include <QObject>
 #include <QString>
+#include <QTimer>
 
 #include <memory>
 
@@ -56,6 +57,9 @@ private:
     void unreadChanged(int unread);
     void announce(const std::vector<std::string> &names);
     void passNotices();
+    // Writes the store's index once the store has been still for a while.
+    void indexLater();
+    void writeIndex();
 
     ProgramOptions m_options;
     Inbox m_inbox;
@@ -64,6 +68,7 @@ private:
     SetupCheck *m_setup = nullptr;
     DesktopNotifier *m_notifier = nullptr;
     QSystemTrayIcon *m_tray = nullptr;
+    QTimer m_indexTimer;
 };
 
 } // namespace quillbox

@@ -29,7 +29,10 @@ Inbox::Inbox(Spool spool, Store store) : m_spool(std::move(spool)), m_store(std:
 
 std::vector<std::string> Inbox::open()
 {
-    Store::Listing stored = m_store.listMessages();
+    // A large store is listed from its index while messages/ is unchanged.
+    std::optional<Store::Listing> indexed = m_store.indexedListing();
+    m_indexed = indexed.has_value();
+    Store::Listing stored = m_indexed ? std::move(*indexed) : m_store.listMessages();
     if (stored.error != 0)
         tell(QStringLiteral("store listing"),
             QStringLiteral("Your saved messages in %1 could not be read: %2. Nothing there was "

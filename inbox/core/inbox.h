@@ -68,8 +68,12 @@ public:
     // What the user should be told, each thing once; taken by the caller.
     QStringList takeNotices();
 
+    // Whether open() read the store's listing from its index.
+    bool listedFromIndex() const { return m_indexed; }
+
     const Spool &spool() const { return m_spool; }
     const Store &store() const { return m_store; }
+    Store &store() { return m_store; }
 
 private:
     void tell(const QString &key, const QString &text);
@@ -87,6 +91,7 @@ private:
     std::unordered_map<std::string, std::string> m_unstored;
     StoreState m_state;
     bool m_stateUsable = true;
+    bool m_indexed = false;
     std::unordered_set<std::string> m_refused; // spool entries already told about
     int m_unread = 0;
     QSet<QString> m_told;

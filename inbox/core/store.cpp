@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include <dirent.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -16,6 +17,27 @@ namespace quillbox {
 namespace {
 
 constexpr std::string_view stateMagic = "Quillbox-State: 1\n";
+constexpr std::string_view indexMagic = "Quillbox-Index: 1\n";
+
+struct FolderTime
+{
+    std::int64_t seconds = 0;
+    long nanoseconds = 0;
+    bool operator==(const FolderTime &) const = default;
+};
+
+std::optional<FolderTime> modificationTime(const std::string &folder)
+{
+    struct stat st;
+    if (::stat(folder.c_str(), &st) != 0)
+        return std::nullopt;
+    return FolderTime {st.st_mtim.tv_sec, st.st_mtim.tv_nsec};
+}
+
+std::string timeText(FolderTime time)
+{
+    return std::to_string(time.seconds) + '.' + std::to_string(time.nanoseconds);
+}
 
 std::vector<std::string> sorted(const std::unordered_set<std::string> &names)
 {
@@ -137,6 +159,92 @@ Store::Listing Store::listMessages() const
             [](const Entry &a, const Entry &b) { return a.name == b.name; });
     }
     return listing;
+}
+
+std::string Store::indexPath() const
+{
+    return m_folder + "/index";
+}
+
+std::optional<Store::Listing> Store::indexedListing() const
+{
+    const auto folderTime = modificationTime(m_folder + "/messages");
+    if (!folderTime)
+        return std::nullopt;
+    const fileio::FileContent content = fileio::readFile(indexPath());
+    std::string_view text = content.bytes;
+    const std::string header = std::string(indexMagic) + "folder " + timeText(*folderTime) + '\n';
+    if (!content.ok() || !text.starts_with(header))
+        return std::nullopt;
+    text.remove_prefix(header.size());
+
+    Listing listing;
+    listing.messages.reserve(text.size() / 40);
+    for (;;) {
+        const std::size_t end = text.find('\n');
+        if (end == std::string_view::npos)
+            return std::nullopt; // cut off
+        std::string_view line = text.substr(0, end);
+        text.remove_prefix(end + 1);
+        if (line.starts_with("end ")) {
+            // The count, and nothing after it: the index is whole.
+            if (!text.empty() || line.substr(4) != std::to_string(listing.messages.size()))
+                return std::nullopt;
+            return listing;
+        }
+        if (line.size() < 3 || (line[0] != 'r' && line[0] != 'u') || line[1] != ' ')
+            return std::nullopt;
+        const std::string_view name = line.substr(2);
+        if (!record::isRecordName(name)
+            || (!listing.messages.empty() && listing.messages.back().name >= name))
+            return std::nullopt;
+        listing.messages.push_back({std::string(name), line[0] == 'r'});
+    }
+}
+
+Store::IndexWrite Store::writeIndex(std::int64_t now) const
+{
+    const std::string messages = m_folder + "/messages";
+    const auto before = modificationTime(messages);
+    if (!before)
+        return IndexWrite::Failed;
+    // A folder from the future (a clock set back) is never indexed.
+    if (now < before->seconds)
+        return IndexWrite::Failed;
+    if (now - before->seconds < 2)
+        return IndexWrite::Later;
+    const Listing listing = listMessages();
+    if (listing.error != 0)
+        return IndexWrite::Failed;
+    if (modificationTime(messages) != before)
+        return IndexWrite::Later;
+
+    std::string text = std::string(indexMagic) + "folder " + timeText(*before) + '\n';
+    text.reserve(text.size() + listing.messages.size() * 40 + 16);
+    for (const Entry &entry : listing.messages) {
+        text += entry.read ? "r " : "u ";
+        text += entry.name;
+        text += '\n';
+    }
+    text += "end " + std::to_string(listing.messages.size()) + '\n';
+    // Written aside and renamed; a cache needs no sync.
+    const std::string aside = indexPath() + ".new";
+    const int fd
+        = ::open(aside.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0600);
+    if (fd < 0)
+        return IndexWrite::Failed;
+    std::string_view rest = text;
+    bool ok = true;
+    while (ok && !rest.empty()) {
+        const ssize_t n = ::write(fd, rest.data(), rest.size());
+        ok = n > 0 || (n < 0 && errno == EINTR);
+        if (n > 0)
+            rest.remove_prefix(std::size_t(n));
+    }
+    ok = ::close(fd) == 0 && ok && ::rename(aside.c_str(), indexPath().c_str()) == 0;
+    if (!ok)
+        ::unlink(aside.c_str());
+    return ok ? IndexWrite::Written : IndexWrite::Failed;
 }
 
 Store::LoadedState Store::loadState() const

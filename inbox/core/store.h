@@ -6,7 +6,11 @@
 //                       rename, and the start reads every mark from a single
 //                       folder listing;
 //   state               the spool records the user deleted, so that they are
-//                       not taken again while the spool still holds them.
+//                       not taken again while the spool still holds them;
+//   index               the listing of messages/ as it was at a given
+//                       modification time of that folder: read at the start
+//                       instead of listing a large folder again, and only
+//                       while the folder has not changed since.
 // Every file is written whole under another name, synced and renamed into
 // place.  A file that could not be read is never written over.
 #pragma once
@@ -15,6 +19,7 @@
 
 #include <QString>
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -59,6 +64,22 @@ public:
         int error = 0; // errno; a store that does not exist yet is empty
     };
     Listing listMessages() const;
+
+    // The listing from the index, when the index is whole and messages/ has
+    // not changed since it was written; nullopt otherwise.
+    std::optional<Listing> indexedListing() const;
+    enum class IndexWrite {
+        Written,
+        Later, // messages/ changed within the last second or while it was listed
+        Failed,
+    };
+    // Lists messages/ and writes the index for it.  It is written only for
+    // a folder that has not changed for two seconds (now is the time in
+    // seconds since the epoch), so that any later change gives the folder
+    // another modification time.  Not synced: a cut index
+    // is refused, and the folder is then listed.
+    IndexWrite writeIndex(std::int64_t now) const;
+    std::string indexPath() const;
 
     struct LoadedState
     {

@@ -7,6 +7,7 @@
 
 #include "faults.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QDirIterator>
 #include <QFileInfo>
@@ -15,6 +16,7 @@
 
 #include <memory>
 
+#include <fcntl.h>
 #include <grp.h>
 #include <pwd.h>
 #include <sys/stat.h>
@@ -94,6 +96,9 @@ private slots:
     void unreadableSavedMessageIsLeftAlone_data();
     void unreadableSavedMessageIsLeftAlone();
     void fullStoreLosesNothing();
+    void indexStandsInForAnUnchangedFolder_data();
+    void indexStandsInForAnUnchangedFolder();
+    void indexIsWrittenForAStillFolderOnly();
     void watcherSeesNewRecords();
     void watcherWaitsForAMissingSpool();
 
@@ -508,6 +513,88 @@ void TestQuillboxInbox::fullStoreLosesNothing()
     QCOMPARE(senders(*inbox), QStringList({"A", "B", "C"}));
     QCOMPARE(inbox->unreadCount(), 1);
     QCOMPARE(inbox->firstUnread(), 2);
+}
+
+void TestQuillboxInbox::indexStandsInForAnUnchangedFolder_data()
+{
+    QTest::addColumn<QString>("change");
+    QTest::addColumn<bool>("used");
+    QTest::newRow("nothing") << "" << true;
+    QTest::newRow("a new copy") << "copy" << false;
+    QTest::newRow("a read mark") << "mark" << false;
+    QTest::newRow("a deletion") << "delete" << false;
+    QTest::newRow("cut off") << "cut" << false;
+    QTest::newRow("a damaged line") << "damaged" << false;
+    QTest::newRow("out of order") << "order" << false;
+    QTest::newRow("a wrong count") << "count" << false;
+}
+
+void TestQuillboxInbox::indexStandsInForAnUnchangedFolder()
+{
+    QFETCH(QString, change);
+    QFETCH(bool, used);
+    for (const char *sender : {"A", "B", "C"})
+        m_folders->put(sender, sender);
+    openInbox()->markRead(1);
+    quillbox::Store store(m_folders->storePath());
+    // The folder last changed a while ago.
+    const QByteArray messages = QFile::encodeName(m_folders->store() + "/messages");
+    const qint64 now = QDateTime::currentSecsSinceEpoch();
+    const timespec past[2] = {{now - 10, 0}, {now - 10, 0}};
+    QCOMPARE(::utimensat(AT_FDCWD, messages.constData(), past, 0), 0);
+    QCOMPARE(int(store.writeIndex(now)), int(quillbox::Store::IndexWrite::Written));
+
+    const QString index = m_folders->store() + QStringLiteral("/index");
+    QByteArray bytes = m_folders->read(index);
+    if (change == "copy") {
+        store.addMessage(record::recordName(1796761500, 0, 1), "x");
+    } else if (change == "mark") {
+        store.markRead(store.listMessages().messages.front().name);
+    } else if (change == "delete") {
+        store.removeMessage(store.listMessages().messages.back().name);
+    } else if (!change.isEmpty()) {
+        if (change == "cut")
+            bytes.chop(3);
+        else if (change == "damaged")
+            bytes.replace("\nu ", "\nx ");
+        else if (change == "count")
+            bytes.replace("end 3", "end 2");
+        else {
+            QList<QByteArray> lines = bytes.split('\n');
+            lines.swapItemsAt(2, 3);
+            bytes = lines.join('\n');
+        }
+        QFile file(index);
+        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(bytes);
+    }
+
+    auto inbox = openInbox();
+    QCOMPARE(inbox->listedFromIndex(), used);
+    // Either way the same messages, with the same marks, as the folder has.
+    const quillbox::Store::Listing listed = store.listMessages();
+    QCOMPARE(inbox->count(), int(listed.messages.size()));
+    for (int i = 0; i < inbox->count(); ++i) {
+        QCOMPARE(inbox->message(i).name, listed.messages[std::size_t(i)].name);
+        QCOMPARE(inbox->message(i).unread, !listed.messages[std::size_t(i)].read);
+    }
+}
+
+void TestQuillboxInbox::indexIsWrittenForAStillFolderOnly()
+{
+    m_folders->put("A", "x");
+    openInbox();
+    quillbox::Store store(m_folders->storePath());
+    const qint64 now = QDateTime::currentSecsSinceEpoch();
+    // Just changed: a change within the same tick of the clock could go
+    // unseen.
+    QCOMPARE(int(store.writeIndex(now)), int(quillbox::Store::IndexWrite::Later));
+    // A clock set back: the folder seems to come from the future.
+    QCOMPARE(int(store.writeIndex(now - 3600)), int(quillbox::Store::IndexWrite::Failed));
+    QVERIFY(!QFile::exists(m_folders->store() + QStringLiteral("/index")));
+    QVERIFY(!openInbox()->listedFromIndex());
+    QCOMPARE(int(store.writeIndex(now + 10)), int(quillbox::Store::IndexWrite::Written));
+    QVERIFY(openInbox()->listedFromIndex());
 }
 
 void TestQuillboxInbox::watcherSeesNewRecords()
