@@ -12,6 +12,8 @@
 #include <QPainter>
 #include <QSystemTrayIcon>
 
+#include <algorithm>
+
 // The resources of a static library are linked in only when asked for.
 static void initResources()
 {
@@ -49,7 +51,7 @@ Program::Program(ProgramOptions options, QObject *parent)
       m_inbox(Spool(m_options.spool), Store(m_options.store))
 {
     m_indexTimer.setSingleShot(true);
-    m_indexTimer.setInterval(3000);
+    m_indexTimer.setInterval(m_options.indexDelay);
     connect(&m_indexTimer, &QTimer::timeout, this, &Program::writeIndex);
 }
 
@@ -149,7 +151,7 @@ void Program::unreadChanged(int unread)
 
 void Program::indexLater()
 {
-    m_indexTimer.start();
+    m_indexTimer.start(m_options.indexDelay);
 }
 
 void Program::writeIndex()
@@ -157,7 +159,7 @@ void Program::writeIndex()
     // Not while the store still changes; nothing is lost when it fails: the
     // next start lists the folder.
     if (m_inbox.store().writeIndex(QDateTime::currentSecsSinceEpoch()) == Store::IndexWrite::Later)
-        m_indexTimer.start();
+        m_indexTimer.start(std::max(m_options.indexDelay, 1000));
 }
 
 void Program::passNotices()

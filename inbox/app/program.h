@@ -29,6 +29,8 @@ struct ProgramOptions
     QString deliver = QString::fromLatin1(packagedDeliver);
     QDBusConnection bus = QDBusConnection::sessionBus();
     bool tray = true;
+    // How long after a change of the store its index is written.
+    int indexDelay = 3000;
 };
 
 // The icon with the number of unread messages on it.

@@ -12,6 +12,7 @@
 #include <QDBusConnection>
 #include <QDBusError>
 #include <QDBusServer>
+#include <QDateTime>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -19,6 +20,9 @@
 #include <QTest>
 
 #include <memory>
+
+#include <fcntl.h>
+#include <sys/stat.h>
 
 namespace {
 
@@ -85,6 +89,7 @@ private slots:
     void newRecordComesToTheFront();
     void backgroundStartWaitsForAMessage_data();
     void backgroundStartWaitsForAMessage();
+    void storeIndexIsWrittenOnceItIsStill();
     void setupProblemIsOneLine();
     void noticesAreShown();
     void announcesOnTheDesktop();
@@ -392,6 +397,39 @@ void TestQuillboxWindow::backgroundStartWaitsForAMessage()
     m_folders->put("NEW", "now");
     QTRY_VERIFY(w->isVisible());
     QCOMPARE(text(w, "txtMessage"), QStringLiteral("now"));
+}
+
+void TestQuillboxWindow::storeIndexIsWrittenOnceItIsStill()
+{
+    for (const char *sender : {"A", "B"})
+        m_folders->put(sender, sender);
+    {
+        quillbox::Inbox inbox(
+            quillbox::Spool(m_folders->spoolPath()), quillbox::Store(m_folders->storePath()));
+        inbox.open();
+    }
+    // The store has been still for a while; the window then marks A read.
+    const QByteArray messages = QFile::encodeName(m_folders->store() + "/messages");
+    const qint64 now = QDateTime::currentSecsSinceEpoch();
+    const timespec past[2] = {{now - 10, 0}, {now - 10, 0}};
+    QCOMPARE(::utimensat(AT_FDCWD, messages.constData(), past, 0), 0);
+    quillbox::ProgramOptions o = options();
+    o.indexDelay = 0;
+    {
+        quillbox::Program program(o);
+        program.start(false);
+        QVERIFY(!program.inbox().listedFromIndex());
+        QCOMPARE(program.inbox().unreadCount(), 1);
+        // Written once the folder has been still for two seconds.
+        QTRY_VERIFY_WITH_TIMEOUT(
+            QFile::exists(m_folders->store() + QStringLiteral("/index")), 10000);
+    }
+    quillbox::Inbox again(
+        quillbox::Spool(m_folders->spoolPath()), quillbox::Store(m_folders->storePath()));
+    again.open();
+    QVERIFY(again.listedFromIndex());
+    QCOMPARE(again.count(), 2);
+    QCOMPARE(again.unreadCount(), 1);
 }
 
 void TestQuillboxWindow::setupProblemIsOneLine()
