@@ -1,6 +1,6 @@
-# The Debian package of the three Linux programs:
+# The Debian package of the four Linux programs:
 #   cmake --build build && (cd build && cpack)
-# gives build/quillon_VERSION_ARCH.deb with kvoll, Quillpost and Crier, their
+# gives build/quillon_VERSION_ARCH.deb with kvoll, Quillpost, Crier and Quillbox, their
 # desktop entries, icons and AppStream entries, manual pages, the copyright
 # and the changelog.  scripts/package builds it, checks it (lintian among
 # others) and starts each program from it.
@@ -28,7 +28,7 @@ configure_file(${quillon_debian}/copyright.in ${quillon_doc}/copyright @ONLY)
 execute_process(COMMAND gzip -9nc ${quillon_debian}/changelog
     OUTPUT_FILE ${quillon_doc}/changelog.gz COMMAND_ERROR_IS_FATAL ANY)
 set(quillon_manual_pages)
-foreach(page kvoll.1 Quillpost.1 Crier.1)
+foreach(page kvoll.1 Quillpost.1 Crier.1 Quillbox.1)
     execute_process(COMMAND gzip -9nc ${quillon_man}/${page}
         OUTPUT_FILE ${quillon_doc}/${page}.gz COMMAND_ERROR_IS_FATAL ANY)
     list(APPEND quillon_manual_pages ${quillon_doc}/${page}.gz)
@@ -52,7 +52,8 @@ set(CPACK_PACKAGE_DESCRIPTION
 the Windows Messenger service show: kvoll (an address with a history, a
 message, Send), Quillpost (one recipient, one message) and Crier (one message
 to an address book of hosts and address ranges).  They send through Samba's
-smbclient.")
+smbclient.  Quillbox receives: it shows, keeps and answers the messages that
+Samba's smbd hands to its delivery command.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
@@ -61,4 +62,11 @@ set(CPACK_DEBIAN_PACKAGE_SECTION net)
 # the windows of Quillpost and Crier are laid out for Liberation Sans.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "smbclient, fonts-liberation2")
+# Quillbox receives through smbd; its spool is made when the package is
+# configured, and goes when it is purged.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "samba")
+set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA
+    ${PROJECT_SOURCE_DIR}/inbox/debian/postinst ${PROJECT_SOURCE_DIR}/inbox/debian/postrm
+    ${PROJECT_SOURCE_DIR}/inbox/debian/conffiles)
+set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 include(CPack)

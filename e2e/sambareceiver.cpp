@@ -190,8 +190,10 @@ QString SambaReceiver::start()
           "log file = "
         + dir
         + "/log/log.smbd\n"
-          "message command = /bin/sh "
-        + dir + "/deliver.sh %s '%f' '%i'\n";
+          "message command = "
+        + (m_messageCommand.isEmpty() ? "/bin/sh " + dir + "/deliver.sh %s '%f' '%i'"
+                                      : m_messageCommand)
+        + "\n";
     writeFile(d + QStringLiteral("/smb.conf"), conf);
 
     QProcess addAddress;

@@ -71,6 +71,12 @@ public:
     SambaReceiver(const SambaReceiver &) = delete;
     SambaReceiver &operator=(const SambaReceiver &) = delete;
 
+    // The message command smbd runs instead of the one that fills messages();
+    // "%s", "%f", "%L" are smbd's.  Set before start().
+    void setMessageCommand(const QByteArray &command) { m_messageCommand = command; }
+    // smbd's temporary folder, where it writes each message's file.
+    QString temporaryFolder() const { return m_dir.filePath(QStringLiteral("tmp")); }
+
     // Starts smbd and waits until it answers on port 139.  Returns why it
     // could not, or an empty string.
     QString start();
@@ -86,6 +92,7 @@ private:
     Protocol m_protocol;
     QByteArray m_dosCharset;
     int m_answerAfterSeconds;
+    QByteArray m_messageCommand;
     QTemporaryDir m_dir;
     QProcess m_smbd;
 };

@@ -198,6 +198,12 @@ void TfrmMain::FormClose(QObject * /*Sender*/, QCloseEvent * /*Action*/)
         showWarning(this, saveWarning(HistoryFile, saved, m_hadHistoryFile));
 }
 
+void TfrmMain::presetAddress(const QString &address)
+{
+    cboAddress->setEditText(address);
+    txtMessage->setFocus();
+}
+
 void TfrmMain::showPendingWarning()
 {
     if (m_pendingWarning.isEmpty())

@@ -26,6 +26,10 @@ public:
     void FormCreate(QObject *Sender);
     void FormClose(QObject *Sender, QCloseEvent *Action);
 
+    // The address given on the command line (a reply from Quillbox): put
+    // into the address box, with the focus on the message.
+    void presetAddress(const QString &address);
+
 protected:
     void closeEvent(QCloseEvent *event) override;
 

@@ -7,9 +7,10 @@
 build_packages=(cmake make g++ pkgconf qt6-base-dev libglib2.0-dev fonts-liberation2)
 # Packages that the tests need besides: GoogleTest, a real Samba receiver in
 # a network namespace of the tests' own (nftables makes hosts there drop
-# connection attempts), and the locale sources that a test builds a
-# comma-decimal locale from.
-test_packages=(libgtest-dev googletest samba smbclient iproute2 nftables locales)
+# connection attempts), the locale sources that a test builds a
+# comma-decimal locale from, and a session bus of a test's own (Quillbox
+# started twice).
+test_packages=(libgtest-dev googletest samba smbclient iproute2 nftables locales dbus-daemon)
 # The benchmarks: a real X window with a window manager.
 bench_packages=(xvfb xauth openbox)
 # The fuzz targets: Debian's clang with libFuzzer and the sanitizers.

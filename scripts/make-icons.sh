@@ -75,3 +75,18 @@ convert -size 48x48 xc:none -fill '#2d6cdf' -draw 'roundrectangle 3,9 44,38 5,5'
     -fill white -draw 'polygon 6,13 24,27 42,13 42,16 24,30 6,16' \
     -fill '#2d6cdf' -draw 'polygon 14,38 14,46 24,38' \
     -strip -define png:exclude-chunks=date,time "$out/../../linux/icons/kvoll.png"
+
+# Quillbox: a letter dropping into an inbox tray.
+#   inbox/icons/quillbox.png      48 x 48
+inbox_tray() {
+    echo "
+        stroke '#000080' stroke-width 1
+        fill '#FFFFFF' rectangle 9,2 23,15
+        fill none polyline 9,2 16,8 23,2
+        stroke '#10306F' fill '#2D6CDF'
+        polygon 2,14 9,14 11,19 21,19 23,14 30,14 30,28 2,28
+        stroke '#BFD3F7' line 4,24 28,24"
+}
+mkdir -p "$out/../../inbox/icons"
+convert -size 48x48 xc:none -draw "scale 1.5,1.5 $(inbox_tray)" \
+    -depth 8 -strip -define png:exclude-chunks=date,time "$out/../../inbox/icons/quillbox.png"

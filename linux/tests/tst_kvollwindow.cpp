@@ -85,6 +85,8 @@ private slots:
     void cleanup();
 
     void opensEmptyWithFocusInTheAddress();
+    void addressFromTheCommandLine_data();
+    void addressFromTheCommandLine();
     void hasAFixedFrame();
     void tabCyclesThroughTheThreeControls();
     void loadsTheHistoryInFileOrder();
@@ -189,6 +191,37 @@ void TestKvollWindow::opensEmptyWithFocusInTheAddress()
     QCOMPARE(w->findChild<QLabel *>("lblMessage")->text(), QStringLiteral("Message:"));
     QCOMPARE(w->cmdSend->text(), QStringLiteral("&Send"));
     QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget *>(w->cboAddress));
+}
+
+void TestKvollWindow::addressFromTheCommandLine_data()
+{
+    QTest::addColumn<QString>("address");
+    QTest::newRow("a sender as smbd reduces it") << QStringLiteral("we_ird___id_");
+    QTest::newRow("a name out of the history") << QStringLiteral("PC01");
+    QTest::newRow("an address") << QStringLiteral("127.0.0.2");
+    QTest::newRow("like an option") << QStringLiteral("-N");
+}
+
+void TestKvollWindow::addressFromTheCommandLine()
+{
+    QFETCH(QString, address);
+    writeHistory("PC01\nPC02\n");
+    m_window = std::make_unique<TfrmMain>();
+    m_window->presetAddress(address);
+    TfrmMain *w = m_window.get();
+    w->show();
+    w->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(w));
+
+    QCOMPARE(w->cboAddress->currentText(), address);
+    QCOMPARE(comboItems(w->cboAddress), QStringList({"PC01", "PC02"}));
+    // The address is given: what is left to type is the message.
+    QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget *>(w->txtMessage));
+    QCOMPARE(m_boxes->boxes.size(), 0);
+
+    QTest::keyClicks(w->txtMessage, QStringLiteral("Thanks"));
+    QTest::mouseClick(w->cmdSend, Qt::LeftButton);
+    QCOMPARE(lastArguments(*m_smbclient), QStringList({unixCharsetOption, "-M", address}));
 }
 
 void TestKvollWindow::hasAFixedFrame()
