@@ -1,5 +1,6 @@
 #include "fileio.h"
 
+#include "posix/descriptor.h"
 #include <cerrno>
 #include <climits>
 #include <optional>
@@ -15,47 +16,6 @@ namespace {
 
 // As many links as the kernel follows before it gives up with ELOOP.
 constexpr int maxLinkHops = 40;
-
-class Descriptor
-{
-public:
-    explicit Descriptor(int fd) : m_fd(fd) { }
-    Descriptor(const Descriptor &) = delete;
-    Descriptor &operator=(const Descriptor &) = delete;
-    ~Descriptor()
-    {
-        if (m_fd >= 0)
-            ::close(m_fd);
-    }
-    int get() const { return m_fd; }
-    // Closes now; false when closing reports an error (a delayed write error).
-    bool close()
-    {
-        const int fd = m_fd;
-        m_fd = -1;
-        return ::close(fd) == 0;
-    }
-
-private:
-    int m_fd;
-};
-
-bool writeAll(int fd, std::string_view bytes)
-{
-    while (!bytes.empty()) {
-        const ssize_t n = ::write(fd, bytes.data(), bytes.size());
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0)
-            return false;
-        if (n == 0) {
-            errno = EIO;
-            return false;
-        }
-        bytes.remove_prefix(static_cast<std::size_t>(n));
-    }
-    return true;
-}
 
 std::string folderOf(const std::string &path)
 {
@@ -175,7 +135,7 @@ bool prepare(const std::string &path, std::string_view bytes, Pending &pending)
           });
     if (fd < 0)
         return false;
-    Descriptor file(fd);
+    posix::Descriptor file(fd);
 
     // A file the user has made private stays private.
     struct stat st;
@@ -183,7 +143,7 @@ bool prepare(const std::string &path, std::string_view bytes, Pending &pending)
         pending.existed = true;
         ::fchmod(file.get(), st.st_mode & 07777);
     }
-    return writeAll(file.get(), bytes) && ::fsync(file.get()) == 0 && file.close();
+    return posix::writeAll(file.get(), bytes) && ::fsync(file.get()) == 0 && file.close();
 }
 
 } // namespace
@@ -256,7 +216,7 @@ FileContent readFile(const std::string &path, std::size_t limit)
 
     // O_NONBLOCK: should a FIFO take the file's place after the look, the
     // open still returns at once.
-    Descriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
+    posix::Descriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
     if (file.get() < 0)
         return failure(ReadFailure::System, errno);
     if (::fstat(file.get(), &st) != 0)

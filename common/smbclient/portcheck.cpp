@@ -1,5 +1,6 @@
 #include "portcheck.h"
 
+#include "posix/descriptor.h"
 #include <cerrno>
 #include <string>
 
@@ -13,23 +14,6 @@
 namespace smbclient {
 
 namespace {
-
-class Descriptor
-{
-public:
-    explicit Descriptor(int fd) : m_fd(fd) { }
-    Descriptor(const Descriptor &) = delete;
-    Descriptor &operator=(const Descriptor &) = delete;
-    ~Descriptor()
-    {
-        if (m_fd >= 0)
-            ::close(m_fd);
-    }
-    int get() const { return m_fd; }
-
-private:
-    int m_fd;
-};
 
 bool parse(std::string_view text, in_addr &address)
 {
@@ -75,8 +59,9 @@ PortAnswer checkPort(std::string_view address, std::uint16_t port,
     if (!parse(address, peer.sin_addr))
         return PortAnswer::Unknown;
 
-    const Descriptor socket(::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0));
-    const Descriptor wake(::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC));
+    const posix::Descriptor socket(
+        ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0));
+    const posix::Descriptor wake(::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC));
     if (socket.get() < 0 || wake.get() < 0)
         return PortAnswer::Unknown;
     const std::stop_callback onStop(stop, [fd = wake.get()] {

@@ -1,6 +1,7 @@
 #include "smbclientrunner.h"
 
 #include "portcheck.h"
+#include "posix/descriptor.h"
 #include "wirecharset.h"
 
 #include <algorithm>
@@ -41,31 +42,10 @@ bool reportsRefusal(std::string_view text)
     return false;
 }
 
-class Fd
-{
-public:
-    Fd() = default;
-    explicit Fd(int fd) : m_fd(fd) { }
-    Fd(const Fd &) = delete;
-    Fd &operator=(const Fd &) = delete;
-    ~Fd() { reset(); }
-    int get() const { return m_fd; }
-    int *out() { return &m_fd; }
-    void reset()
-    {
-        if (m_fd >= 0)
-            ::close(m_fd);
-        m_fd = -1;
-    }
-
-private:
-    int m_fd = -1;
-};
-
 struct Pipe
 {
-    Fd read;
-    Fd write;
+    posix::Descriptor read;
+    posix::Descriptor write;
     bool open()
     {
         int fds[2];
@@ -189,12 +169,12 @@ private:
 // Reads the run's standard error into diagnostics (and passes it on to
 // ours) until it ends and the process has ended, without reaping it.  False
 // when the deadline came first.
-bool watch(
-    pid_t pid, Fd &err, std::chrono::steady_clock::time_point until, std::string &diagnostics)
+bool watch(pid_t pid, posix::Descriptor &err, std::chrono::steady_clock::time_point until,
+    std::string &diagnostics)
 {
     // Where the kernel has no process descriptors, the end of the process
     // is waited for once its standard error has closed.
-    Fd exited(static_cast<int>(::syscall(SYS_pidfd_open, pid, 0)));
+    posix::Descriptor exited(static_cast<int>(::syscall(SYS_pidfd_open, pid, 0)));
     bool reading = true;
     bool ended = false;
     char buffer[4096];
@@ -283,7 +263,7 @@ Result sendMessage(std::u16string_view address, std::u16string_view message, con
     }
 
     Pipe in, err;
-    Fd devNull(::open("/dev/null", O_WRONLY | O_CLOEXEC));
+    posix::Descriptor devNull(::open("/dev/null", O_WRONLY | O_CLOEXEC));
     if (!in.open() || !err.open() || devNull.get() < 0)
         return {Outcome::CouldNotStart, std::strerror(errno)};
 

@@ -1,5 +1,6 @@
 #include "spool.h"
 
+#include "posix/descriptor.h"
 #include <algorithm>
 #include <cerrno>
 #include <cstdlib>
@@ -14,23 +15,6 @@
 namespace quillbox {
 
 namespace {
-
-class Descriptor
-{
-public:
-    explicit Descriptor(int fd) : m_fd(fd) { }
-    Descriptor(const Descriptor &) = delete;
-    Descriptor &operator=(const Descriptor &) = delete;
-    ~Descriptor()
-    {
-        if (m_fd >= 0)
-            ::close(m_fd);
-    }
-    int get() const { return m_fd; }
-
-private:
-    int m_fd;
-};
 
 QString systemError(int error)
 {
@@ -107,7 +91,7 @@ SpoolListing Spool::list() const
 SpoolRecord Spool::read(const std::string &name) const
 {
     SpoolRecord result;
-    const Descriptor folder(::open(m_path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    const posix::Descriptor folder(::open(m_path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     struct stat st;
     if (folder.get() < 0 || ::fstat(folder.get(), &st) != 0) {
         result.problem = QStringLiteral("cannot be read: %1").arg(systemError(errno));
@@ -124,7 +108,7 @@ SpoolRecord Spool::read(const std::string &name) const
     result.problem = refusal(st.st_mode, st.st_uid, spoolOwner);
     if (!result.problem.isEmpty())
         return result;
-    const Descriptor file(::openat(
+    const posix::Descriptor file(::openat(
         folder.get(), name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
     if (file.get() < 0 || ::fstat(file.get(), &st) != 0) {
         result.problem = errno == ELOOP

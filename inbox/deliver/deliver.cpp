@@ -1,5 +1,6 @@
 #include "deliver.h"
 
+#include "posix/descriptor.h"
 #include "record.h"
 
 #include <cerrno>
@@ -15,29 +16,6 @@
 namespace deliver {
 
 namespace {
-
-class Descriptor
-{
-public:
-    explicit Descriptor(int fd) : m_fd(fd) { }
-    Descriptor(const Descriptor &) = delete;
-    Descriptor &operator=(const Descriptor &) = delete;
-    ~Descriptor()
-    {
-        if (m_fd >= 0)
-            ::close(m_fd);
-    }
-    int get() const { return m_fd; }
-    bool close()
-    {
-        const int fd = m_fd;
-        m_fd = -1;
-        return ::close(fd) == 0;
-    }
-
-private:
-    int m_fd;
-};
 
 // A path or name for the log line: control bytes and "%" as %XX, so that
 // the line stays one line.
@@ -88,22 +66,6 @@ bool readAll(int fd, std::string &bytes)
     }
 }
 
-bool writeAll(int fd, std::string_view bytes)
-{
-    while (!bytes.empty()) {
-        const ssize_t n = ::write(fd, bytes.data(), bytes.size());
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0) {
-            if (n == 0)
-                errno = EIO;
-            return false;
-        }
-        bytes.remove_prefix(static_cast<std::size_t>(n));
-    }
-    return true;
-}
-
 // Renames from to to within the folder unless to exists already.
 bool renameNew(int folder, const std::string &from, const std::string &to)
 {
@@ -124,13 +86,13 @@ bool renameNew(int folder, const std::string &from, const std::string &to)
 int store(int spool, const std::string &bytes, Moment now, long pid)
 {
     const std::string hidden = '.' + record::recordName(now.seconds, now.nanoseconds, pid) + ".new";
-    Descriptor file(::openat(spool, hidden.c_str(),
+    posix::Descriptor file(::openat(spool, hidden.c_str(),
         O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY, 0644));
     if (file.get() < 0)
         return errno;
     // smbd runs the command with a umask of 0: set the mode outright.  Every
     // local user may read the messages to the machine.
-    bool ok = ::fchmod(file.get(), 0644) == 0 && writeAll(file.get(), bytes)
+    bool ok = ::fchmod(file.get(), 0644) == 0 && posix::writeAll(file.get(), bytes)
         && ::fsync(file.get()) == 0 && file.close();
     for (unsigned attempt = 0; ok; ++attempt) {
         const std::string name = record::recordName(now.seconds, now.nanoseconds, pid, attempt);
@@ -158,7 +120,7 @@ int sweep(int spoolFolder, Moment now, bool force)
         && now.seconds - st.st_mtim.tv_sec < sweepInterval)
         return 0;
     {
-        Descriptor stamp(::openat(
+        posix::Descriptor stamp(::openat(
             spoolFolder, sweepStamp, O_WRONLY | O_CREAT | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY, 0644));
         const timespec times[2] = {{now.seconds, 0}, {now.seconds, 0}};
         if (stamp.get() >= 0)
@@ -210,7 +172,7 @@ Result run(int argc, const char *const *args, const char *spoolVariable, Moment 
         return failed(file, printable(file) + " is not a regular file");
     if (static_cast<std::size_t>(st.st_size) > record::maxTextBytes)
         return failed(file, printable(file) + " is larger than 64 KiB");
-    Descriptor input(
+    posix::Descriptor input(
         ::open(file.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
     if (input.get() < 0 || ::fstat(input.get(), &st) != 0)
         return failed(file, "cannot read " + printable(file) + ": " + why(errno));
@@ -229,7 +191,8 @@ Result run(int argc, const char *const *args, const char *spoolVariable, Moment 
     message.received = now.seconds;
     const std::string bytes = record::format(message);
 
-    Descriptor spoolFolder(::open(spool.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+    posix::Descriptor spoolFolder(
+        ::open(spool.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
     if (spoolFolder.get() < 0)
         return failed(file, "cannot open the spool " + printable(spool) + ": " + why(errno));
 
