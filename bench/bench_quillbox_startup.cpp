@@ -6,6 +6,7 @@
 // after a change that the index does not know), and a store of one message
 // (what showing a message costs, apart from the store's size).
 #include "record.h"
+#include "startup.h"
 #include "stats.h"
 #include "store.h"
 
@@ -17,12 +18,8 @@
 #include <string>
 
 #include <fcntl.h>
-#include <spawn.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
-
-extern char **environ;
 
 namespace {
 
@@ -30,31 +27,9 @@ namespace fs = std::filesystem;
 
 double run(const std::string &program, const fs::path &dataHome, const fs::path &spool)
 {
-    const auto now = std::chrono::steady_clock::now().time_since_epoch();
-    setenv("QUILLBOX_BENCH_START",
-        std::to_string(std::chrono::duration_cast<std::chrono::nanoseconds>(now).count()).c_str(),
-        1);
     setenv("XDG_DATA_HOME", dataHome.c_str(), 1);
     setenv("QUILLBOX_SPOOL", spool.c_str(), 1);
-    int out[2];
-    if (pipe(out) != 0)
-        return -1;
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, out[1], 1);
-    posix_spawn_file_actions_addclose(&actions, out[0]);
-    char *argv[] = {const_cast<char *>(program.c_str()), nullptr};
-    pid_t pid;
-    if (posix_spawn(&pid, program.c_str(), &actions, nullptr, argv, environ) != 0)
-        return -1;
-    posix_spawn_file_actions_destroy(&actions);
-    close(out[1]);
-    char buffer[64] = {};
-    [[maybe_unused]] ssize_t n = read(out[0], buffer, sizeof buffer - 1);
-    close(out[0]);
-    int status;
-    waitpid(pid, &status, 0);
-    return std::atof(buffer);
+    return timeToFirstPaint(program);
 }
 
 // Each start shows the oldest unread message and so marks it read, which

@@ -5,42 +5,13 @@
 #include "mainwindow.h"
 #endif
 
+#include "firstpaint.h"
+
 #include <QApplication>
-#include <QEvent>
 #include <QLabel>
-#include <QTimer>
 #include <QWidget>
 
-#include <chrono>
 #include <clocale>
-#include <cstdio>
-#include <cstdlib>
-
-namespace {
-
-class FirstPaint : public QObject
-{
-public:
-    bool eventFilter(QObject *watched, QEvent *event) override
-    {
-        if (event->type() == QEvent::Paint && watched->isWidgetType()
-            && static_cast<QWidget *>(watched)->isWindow() && !m_done) {
-            m_done = true;
-            const auto now = std::chrono::steady_clock::now().time_since_epoch();
-            const long long start = std::atoll(std::getenv("QUILLON_BENCH_START"));
-            std::printf("%.3f\n",
-                (std::chrono::duration_cast<std::chrono::nanoseconds>(now).count() - start) / 1e6);
-            std::fflush(stdout);
-            QTimer::singleShot(0, qApp, &QCoreApplication::quit);
-        }
-        return false;
-    }
-
-private:
-    bool m_done = false;
-};
-
-} // namespace
 
 int main(int argc, char **argv)
 {
