@@ -1,5 +1,6 @@
 // Crier broadcasts through the POSIX platform layer, the real smbclient and
 // five real smbd receivers; its countdown starts a real program.
+#include "crierwindow.h"
 #include "frmmain.h"
 #include "qttoolkit.h"
 #include "sambareceiver.h"
@@ -28,15 +29,6 @@ QString g_noNetwork;
 
 // Run as a child process: the countdown ends the process it runs in.
 constexpr char countdownChild[] = "--countdown-child";
-
-QStringList statusLines(QWidget *window)
-{
-    QStringList lines;
-    auto *status = window->findChild<QListWidget *>(QStringLiteral("lstStatus"));
-    for (int i = 0; status && i < status->count(); ++i)
-        lines.append(status->item(i)->text());
-    return lines;
-}
 
 } // namespace
 
@@ -72,24 +64,13 @@ void TestCrierEndToEnd::initTestCase()
 
 void TestCrierEndToEnd::broadcastReachesEveryReceiver()
 {
-    forms::qt::Toolkit toolkit;
-    forms::System system;
     MessageBoxWatcher boxes;
-    crier::FrmMain form(toolkit, system);
-    QWidget *window = forms::qt::widgetOf(form.view());
-    form.show();
-
     // Nothing listens on 127.0.0.9; the name resolves nowhere, since this
     // namespace has loopback only and name lookup is lmhosts only.
-    auto *address = window->findChild<QLineEdit *>(QStringLiteral("txtAddress"));
-    QVERIFY(address);
-    for (const char *entry : {"NOSUCHPC", "127.0.0.9", "127.0.0.1-127.0.0.5"}) {
-        address->setText(QString::fromLatin1(entry));
-        QTest::keyClick(address, Qt::Key_Return);
-    }
     const QString message = QStringLiteral("Fire drill at 3.\nGrüße an alle.");
-    window->findChild<QPlainTextEdit *>(QStringLiteral("txtMessage"))->setPlainText(message);
-    QTest::mouseClick(window->findChild<QPushButton *>(QStringLiteral("cmdSend")), Qt::LeftButton);
+    CrierWindow crier({"127.0.0.1-127.0.0.5", "127.0.0.9", "NOSUCHPC"}, message);
+    QWidget *window = crier.window();
+    crier.send();
 
     QTRY_COMPARE(statusLines(window).value(8), QStringLiteral("Done."));
     QCOMPARE(boxes.boxes.size(), 1);
@@ -189,18 +170,10 @@ void TestCrierEndToEnd::messageNoHostCouldTakeStartsNoSmbclient()
     const QByteArray path = qgetenv("PATH");
     qputenv("PATH", QFile::encodeName(wrapper.path()) + ':' + path);
 
-    forms::qt::Toolkit toolkit;
-    forms::System system;
     MessageBoxWatcher boxes;
-    crier::FrmMain form(toolkit, system);
-    QWidget *window = forms::qt::widgetOf(form.view());
-    form.show();
-    auto *address = window->findChild<QLineEdit *>(QStringLiteral("txtAddress"));
-    QVERIFY(address);
-    address->setText(QStringLiteral("127.0.0.1-127.0.0.2"));
-    QTest::keyClick(address, Qt::Key_Return);
-    window->findChild<QPlainTextEdit *>(QStringLiteral("txtMessage"))->setPlainText(message);
-    QTest::mouseClick(window->findChild<QPushButton *>(QStringLiteral("cmdSend")), Qt::LeftButton);
+    CrierWindow crier({"127.0.0.1-127.0.0.2"}, message);
+    QWidget *window = crier.window();
+    crier.send();
     if (box.isEmpty())
         QTRY_COMPARE(statusLines(window).value(3), QStringLiteral("Done."));
     qputenv("PATH", path);

@@ -5,6 +5,7 @@
 // The run costs the longest wait, not the sum of them; closing the window
 // or the countdown ending the tool in the middle of a run leaves no smbclient
 // behind.
+#include "crierwindow.h"
 #include "frmmain.h"
 #include "qttoolkit.h"
 #include "sambareceiver.h"
@@ -34,21 +35,6 @@ namespace {
 QString g_noNetwork;
 
 constexpr char countdownChild[] = "--countdown-in-a-run";
-
-QStringList statusLines(QWidget *window)
-{
-    QStringList lines;
-    auto *status = window->findChild<QListWidget *>(QStringLiteral("lstStatus"));
-    for (int i = 0; status && i < status->count(); ++i)
-        lines.append(status->item(i)->text());
-    return lines;
-}
-
-QString lastLine(QWidget *window)
-{
-    const QStringList lines = statusLines(window);
-    return lines.isEmpty() ? QString() : lines.back();
-}
 
 // The smbclient processes whose command line names an address of that
 // prefix, ended ones (zombies) left out.
@@ -83,36 +69,6 @@ void writeSettings(const QString &folder, const QByteArray &text)
     settings.open(QIODevice::WriteOnly);
     settings.write(text);
 }
-
-// A Crier window, its book typed in, its message set.
-class Crier
-{
-public:
-    Crier(const QStringList &book, const QString &message)
-        : m_form(m_toolkit, m_system), m_window(forms::qt::widgetOf(m_form.view()))
-    {
-        m_form.show();
-        auto *address = m_window->findChild<QLineEdit *>(QStringLiteral("txtAddress"));
-        // "+" puts each entry first: type them last to first.
-        for (auto entry = book.rbegin(); entry != book.rend(); ++entry) {
-            address->setText(*entry);
-            QTest::keyClick(address, Qt::Key_Return);
-        }
-        m_window->findChild<QPlainTextEdit *>(QStringLiteral("txtMessage"))->setPlainText(message);
-    }
-    QWidget *window() const { return m_window; }
-    void send()
-    {
-        QTest::mouseClick(
-            m_window->findChild<QPushButton *>(QStringLiteral("cmdSend")), Qt::LeftButton);
-    }
-
-private:
-    forms::qt::Toolkit m_toolkit;
-    forms::System m_system;
-    crier::FrmMain m_form;
-    QWidget *m_window;
-};
 
 } // namespace
 
@@ -166,8 +122,8 @@ void TestCrierSilentHosts::cleanup()
 void TestCrierSilentHosts::silentHostsCostTheLongestWaitOnly()
 {
     MessageBoxWatcher boxes;
-    Crier crier({"127.0.0.1", "127.1.0.1-127.1.0.40", "127.2.0.1-127.2.0.3", "127.3.0.1-127.3.0.3",
-                    "127.0.0.6", "127.0.0.2"},
+    CrierWindow crier({"127.0.0.1", "127.1.0.1-127.1.0.40", "127.2.0.1-127.2.0.3",
+                          "127.3.0.1-127.3.0.3", "127.0.0.6", "127.0.0.2"},
         QStringLiteral("Fire drill at 3."));
     QElapsedTimer clock;
     clock.start();
@@ -204,7 +160,7 @@ void TestCrierSilentHosts::closingMidRunLeavesNoSmbclient()
     const int connectionsBefore = m_mute->connections();
     QElapsedTimer clock;
     {
-        Crier crier({"127.3.0.4-127.3.0.5", "127.0.0.1"}, QStringLiteral("Never mind."));
+        CrierWindow crier({"127.3.0.4-127.3.0.5", "127.0.0.1"}, QStringLiteral("Never mind."));
         crier.send();
         // Both mute peers hold an smbclient: the check's connection and
         // smbclient's own.
@@ -248,7 +204,7 @@ static int runCountdownChild(int argc, char **argv)
 {
     QApplication app(argc, argv);
     MessageBoxWatcher boxes;
-    auto crier = std::make_unique<Crier>(QStringList {"127.0.0.1"}, QStringLiteral("Soon."));
+    auto crier = std::make_unique<CrierWindow>(QStringList {"127.0.0.1"}, QStringLiteral("Soon."));
     crier->window()
         ->findChild<QLineEdit *>(QStringLiteral("txtCount"))
         ->setText(QStringLiteral("1"));
