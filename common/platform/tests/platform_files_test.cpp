@@ -378,7 +378,9 @@ struct SaveCase
     std::optional<std::string> settings; // the files' bytes before; none: no file
     std::optional<std::string> message;
     std::vector<Write> values;
-    std::u16string text;
+    // The message; made when the test runs, since the largest one takes
+    // 128 MB and every test program would build it at its start.
+    std::function<std::u16string()> text;
     // The message file's bytes after a save; none: refused, nothing changed.
     std::optional<std::string> messageAfter;
     // Anything else the folder needs; false when that cannot be done here.
@@ -413,7 +415,7 @@ TEST_P(SaveTest, SavesBothOrNeither)
     for (const Write &w : c.values)
         values.push_back({w.section, w.key, w.value});
 
-    const bool saved = SaveProfileAndText(text(settings), values, text(message), c.text);
+    const bool saved = SaveProfileAndText(text(settings), values, text(message), c.text());
     for (const auto &entry : fs::recursive_directory_iterator(folder.path()))
         probe::giveWriteAccess(entry.path());
 
@@ -434,6 +436,12 @@ TEST_P(SaveTest, SavesBothOrNeither)
 
 const std::string crlfMessage = "Line one\r\nLine two";
 
+// A message the test knows at once.
+std::function<std::u16string()> given(std::u16string text)
+{
+    return [text] { return text; };
+}
+
 std::function<bool(const TempFolder &)> folderAt(const char *name)
 {
     return [name](const TempFolder &folder) {
@@ -453,23 +461,24 @@ INSTANTIATE_TEST_SUITE_P(Files, SaveTest,
     testing::Values(
         SaveCase {"NewFiles", std::nullopt, std::nullopt,
             {{u"List", u"0", u"PC1"}, {u"Options", u"Count", u"1"}, {u"Options", u"File", u""}},
-            u"Hi\r\nthere", "Hi\r\nthere"},
+            given(u"Hi\r\nthere"), "Hi\r\nthere"},
         SaveCase {"OverOldFiles", book, crlfMessage,
             {{u"List", u"0", u"N"}, {u"List", u"0", u"PC9"}, {u"List", u"1", u"  padded "},
                 {u"List", u"2", u"'quoted'"}, {u"Options", u"File", repeated(70000, u'f')}},
-            u"New", "New"},
-        SaveCase {"SameTextKeepsItsBytes", book, "a\r\nb\nc\rd", {}, u"a\nb\nc\nd", "a\r\nb\nc\rd"},
+            given(u"New"), "New"},
+        SaveCase {"SameTextKeepsItsBytes", book, "a\r\nb\nc\rd", {}, given(u"a\nb\nc\nd"),
+            "a\r\nb\nc\rd"},
         SaveCase {"TextLargerThanTheLimit", book, crlfMessage, {{u"List", u"0", u"PC9"}},
-            repeated(largestFile + 1, u'm'), std::nullopt},
+            [] { return repeated(largestFile + 1, u'm'); }, std::nullopt},
         SaveCase {"SettingsFileIsAFolder", std::nullopt, crlfMessage, {{u"List", u"0", u"PC9"}},
-            u"New", std::nullopt, folderAt("ZK.INI")},
-        SaveCase {"MessageFileIsAFolder", book, std::nullopt, {{u"List", u"0", u"PC9"}}, u"New",
-            std::nullopt, folderAt("Message.txt")},
-        SaveCase {"SettingsFileReadOnly", book, crlfMessage, {{u"List", u"0", u"PC9"}}, u"New",
-            std::nullopt, readOnly("ZK.INI")},
+            given(u"New"), std::nullopt, folderAt("ZK.INI")},
+        SaveCase {"MessageFileIsAFolder", book, std::nullopt, {{u"List", u"0", u"PC9"}},
+            given(u"New"), std::nullopt, folderAt("Message.txt")},
+        SaveCase {"SettingsFileReadOnly", book, crlfMessage, {{u"List", u"0", u"PC9"}},
+            given(u"New"), std::nullopt, readOnly("ZK.INI")},
         // Nothing to write there: the other file is saved.
         SaveCase {"UnchangedMessageReadOnly", book, crlfMessage, {{u"List", u"0", u"PC9"}},
-            u"Line one\nLine two", crlfMessage, readOnly("Message.txt")}),
+            given(u"Line one\nLine two"), crlfMessage, readOnly("Message.txt")}),
     [](const testing::TestParamInfo<SaveCase> &info) { return info.param.name; });
 
 // ---- What a failed write leaves: everything as it was -------------------------------
