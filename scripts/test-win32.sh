@@ -1,4 +1,4 @@
-#!/bin/sh
+#!/usr/bin/env bash
 # The Windows stage: cross-compiles Quillpost.exe and Crier.exe (the Win32
 # toolkit, the platform layer, the INI rules) and their tests with MinGW-w64
 # and runs the tests under Wine in a throw-away prefix with Wine's null
@@ -22,21 +22,8 @@ build=${QUILLON_WIN32_BUILD_DIR:-build-win32}
 step() { printf '\n== %s\n' "$*"; }
 
 # ---- packages ---------------------------------------------------------------
-packages="g++-mingw-w64-x86-64-posix wine64 wine fonts-wine googletest cmake"
-missing=
-for package in $packages; do
-    if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed'; then
-        missing="$missing $package"
-    fi
-done
-if [ -n "$missing" ]; then
-    step "installing:$missing"
-    sudo=
-    [ "$(id -u)" -eq 0 ] || sudo=sudo
-    $sudo apt-get update
-    # shellcheck disable=SC2086
-    $sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends $missing
-fi
+source scripts/deps.sh
+ensure_packages "${win32_packages[@]}"
 
 # ---- Wine -------------------------------------------------------------------
 # A prefix of our own, removed afterwards; no display, no debugger, no noise.
