@@ -201,7 +201,6 @@ void TfrmMain::FormClose(QObject * /*Sender*/, QCloseEvent * /*Action*/)
 void TfrmMain::presetAddress(const QString &address)
 {
     cboAddress->setEditText(address);
-    txtMessage->setFocus();
 }
 
 void TfrmMain::showPendingWarning()

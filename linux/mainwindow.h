@@ -27,7 +27,8 @@ public:
     void FormClose(QObject *Sender, QCloseEvent *Action);
 
     // The address given on the command line (a reply from Quillbox): put
-    // into the address box, with the focus on the message.
+    // into the address box.  Nothing else changes: the focus starts in the
+    // address box, as always.
     void presetAddress(const QString &address);
 
 protected:

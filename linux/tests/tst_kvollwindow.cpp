@@ -215,8 +215,8 @@ void TestKvollWindow::addressFromTheCommandLine()
 
     QCOMPARE(w->cboAddress->currentText(), address);
     QCOMPARE(comboItems(w->cboAddress), QStringList({"PC01", "PC02"}));
-    // The address is given: what is left to type is the message.
-    QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget *>(w->txtMessage));
+    // Nothing else changes: the focus starts in the address box.
+    QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget *>(w->cboAddress));
     QCOMPARE(m_boxes->boxes.size(), 0);
 
     QTest::keyClicks(w->txtMessage, QStringLiteral("Thanks"));
