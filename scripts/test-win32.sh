@@ -5,7 +5,8 @@
 # graphics driver, so that windows work without an X server.  Run from the
 # repository root:
 #   scripts/test-win32.sh
-# QUILLON_WIN32_BUILD_DIR overrides the build folder (default build-win32).
+# QUILLON_WIN32_BUILD_DIR overrides the build folder (default build-win32),
+# QUILLON_WIN32_JOBS the number of tests run at once (default 4).
 set -eu
 
 # The full-disk tests mount a small tmpfs from inside Wine: as root, the
@@ -80,6 +81,6 @@ step "building"
 cmake --build "$build" --parallel
 
 step "testing under Wine"
-(cd "$build" && ctest --output-on-failure --timeout 60)
+(cd "$build" && ctest --output-on-failure --timeout 60 -j"${QUILLON_WIN32_JOBS:-4}")
 
 step "Windows stage passed in $(($(date +%s) - started)) s"
