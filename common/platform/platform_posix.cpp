@@ -100,13 +100,6 @@ bool replaceFiles(const std::vector<savedfiles::NewContent> &files)
     return fileio::replaceTogether(replacements);
 }
 
-const savedfiles::FileAccess fileAccess {
-    [](const std::u16string &text) { return utf8text::encode(text); },
-    [](std::string_view bytes) { return utf8text::decode(bytes); },
-    currentFile,
-    replaceFiles,
-};
-
 std::string withoutTrailingSlashes(std::string path)
 {
     while (!path.empty() && path.back() == '/')
@@ -141,6 +134,17 @@ std::string programName()
 }
 
 } // namespace
+
+const savedfiles::FileAccess &savedfiles::platformFiles()
+{
+    static const FileAccess files {
+        [](const std::u16string &text) { return utf8text::encode(text); },
+        [](std::string_view bytes) { return utf8text::decode(bytes); },
+        currentFile,
+        replaceFiles,
+    };
+    return files;
+}
 
 SendResult SendMessageTo(
     const std::u16string &toUser, const std::u16string &message, std::stop_token stop)
@@ -229,29 +233,12 @@ std::u16string ReadProfileValue(const std::u16string &section, const std::u16str
     return value ? fromUtf8(*value) : defaultValue;
 }
 
-bool SaveProfileAndText(const std::u16string &profilePath, const std::vector<ProfileValue> &values,
-    const std::u16string &textPath, const std::u16string &text)
-{
-    return savedfiles::save(fileAccess, profilePath, values, textPath, text);
-}
-
-bool WriteProfileValue(const std::u16string &section, const std::u16string &key,
-    const std::u16string &value, const std::u16string &path)
-{
-    return savedfiles::save(fileAccess, path, {{section, key, value}}, std::nullopt, {});
-}
-
 std::optional<std::u16string> ReadTextFile(const std::u16string &path)
 {
     const auto bytes = fileio::readWhole(utf8(path));
     if (!bytes)
         return std::nullopt;
     return fromUtf8(*bytes);
-}
-
-bool WriteTextFile(const std::u16string &path, const std::u16string &text)
-{
-    return savedfiles::save(fileAccess, std::nullopt, {}, path, text);
 }
 
 std::u16string ProgramFolder()

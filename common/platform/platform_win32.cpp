@@ -255,14 +255,18 @@ bool replaceFiles(const std::vector<savedfiles::NewContent> &files)
     return ok;
 }
 
-const savedfiles::FileAccess fileAccess {
-    [](const std::u16string &text) { return toAnsi(text); },
-    [](std::string_view bytes) { return fromAnsi(bytes); },
-    currentFile,
-    replaceFiles,
-};
-
 } // namespace
+
+const savedfiles::FileAccess &savedfiles::platformFiles()
+{
+    static const FileAccess files {
+        [](const std::u16string &text) { return toAnsi(text); },
+        [](std::string_view bytes) { return fromAnsi(bytes); },
+        currentFile,
+        replaceFiles,
+    };
+    return files;
+}
 
 SendResult SendMessageTo(
     const std::u16string &toUser, const std::u16string &message, std::stop_token stop)
@@ -375,29 +379,12 @@ std::u16string ReadProfileValue(const std::u16string &section, const std::u16str
     return value ? fromAnsi(*value) : defaultValue;
 }
 
-bool SaveProfileAndText(const std::u16string &profilePath, const std::vector<ProfileValue> &values,
-    const std::u16string &textPath, const std::u16string &text)
-{
-    return savedfiles::save(fileAccess, profilePath, values, textPath, text);
-}
-
-bool WriteProfileValue(const std::u16string &section, const std::u16string &key,
-    const std::u16string &value, const std::u16string &path)
-{
-    return savedfiles::save(fileAccess, path, {{section, key, value}}, std::nullopt, {});
-}
-
 std::optional<std::u16string> ReadTextFile(const std::u16string &path)
 {
     const savedfiles::Current file = currentFile(path);
     if (file.state != savedfiles::Current::Present)
         return std::nullopt;
     return fromAnsi(file.bytes);
-}
-
-bool WriteTextFile(const std::u16string &path, const std::u16string &text)
-{
-    return savedfiles::save(fileAccess, std::nullopt, {}, path, text);
 }
 
 std::u16string ProgramFolder()

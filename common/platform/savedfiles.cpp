@@ -123,3 +123,23 @@ bool save(const FileAccess &files, const std::optional<std::u16string> &profileP
 }
 
 } // namespace savedfiles
+
+// platform.h's save calls, the same on every platform over its file access.
+
+bool SaveProfileAndText(const std::u16string &profilePath, const std::vector<ProfileValue> &values,
+    const std::u16string &textPath, const std::u16string &text)
+{
+    return savedfiles::save(savedfiles::platformFiles(), profilePath, values, textPath, text);
+}
+
+bool WriteProfileValue(const std::u16string &section, const std::u16string &key,
+    const std::u16string &value, const std::u16string &path)
+{
+    return savedfiles::save(
+        savedfiles::platformFiles(), path, {{section, key, value}}, std::nullopt, {});
+}
+
+bool WriteTextFile(const std::u16string &path, const std::u16string &text)
+{
+    return savedfiles::save(savedfiles::platformFiles(), std::nullopt, {}, path, text);
+}

@@ -57,6 +57,11 @@ struct FileAccess
     std::function<bool(const std::vector<NewContent> &)> replace;
 };
 
+// This platform's file access, defined beside its other calls.  The save
+// calls of platform.h (SaveProfileAndText, WriteProfileValue,
+// WriteTextFile) are defined once, in savedfiles.cpp, over it.
+const FileAccess &platformFiles();
+
 // SaveProfileAndText over a platform's file access; a file whose path is
 // not given is left out.
 bool save(const FileAccess &files, const std::optional<std::u16string> &profilePath,
