@@ -10,12 +10,11 @@
 #include "send.h"
 
 #include "faults.h"
+#include "widgettext.h"
 
 #include <QApplication>
 #include <QDateTime>
 #include <QDir>
-#include <QLabel>
-#include <QPlainTextEdit>
 #include <QProcess>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -89,15 +88,6 @@ QString sendWithSmbclient(
     if (errors.contains("NT_STATUS_"))
         return QString::fromLocal8Bit(errors);
     return {};
-}
-
-QString text(QWidget *window, const char *name)
-{
-    if (auto *label = window->findChild<QLabel *>(QLatin1String(name)))
-        return label->text();
-    if (auto *edit = window->findChild<QPlainTextEdit *>(QLatin1String(name)))
-        return edit->toPlainText();
-    return QStringLiteral("<no %1>").arg(QLatin1String(name));
 }
 
 } // namespace
@@ -241,11 +231,11 @@ void TestQuillboxEndToEnd::arrivesAsSent()
     // On screen, with sender, text and time.
     TfrmQuillbox *w = m_program->window();
     QTRY_VERIFY(w->isVisible());
-    QTRY_COMPARE(text(w, "lblPosition"), QStringLiteral("1 of 1"));
-    QCOMPARE(text(w, "lblHeader"), quillbox::headerLine(r));
-    QVERIFY(
-        text(w, "lblHeader").startsWith(QStringLiteral("From %1 to %2, ").arg(reduced, address)));
-    QCOMPARE(text(w, "txtMessage"), QString::fromUtf8(received));
+    QTRY_COMPARE(widgetText(w, "lblPosition"), QStringLiteral("1 of 1"));
+    QCOMPARE(widgetText(w, "lblHeader"), quillbox::headerLine(r));
+    QVERIFY(widgetText(w, "lblHeader")
+                .startsWith(QStringLiteral("From %1 to %2, ").arg(reduced, address)));
+    QCOMPARE(widgetText(w, "txtMessage"), QString::fromUtf8(received));
     // And kept, byte for byte; read, now that it was shown.
     QCOMPARE(readAll(m_home->filePath(QStringLiteral("store/messages/")) + records.first().name
                  + QStringLiteral(".read")),
@@ -302,7 +292,8 @@ void TestQuillboxEndToEnd::twentySendersAtOnce()
     QCOMPARE(shown, expected);
     QCOMPARE(QDir(m_home->filePath(QStringLiteral("store/messages"))).entryList(QDir::Files).size(),
         senders * each);
-    QTRY_COMPARE(text(m_program->window(), "lblPosition").section(u' ', 2), QStringLiteral("200"));
+    QTRY_COMPARE(
+        widgetText(m_program->window(), "lblPosition").section(u' ', 2), QStringLiteral("200"));
 }
 
 void TestQuillboxEndToEnd::replyStartsKvollWithTheSender()
@@ -319,7 +310,7 @@ void TestQuillboxEndToEnd::replyStartsKvollWithTheSender()
 
     QVERIFY(sendWithSmbclient(QStringLiteral("OFFICE_PC"), "Call me back\n").isEmpty());
     TfrmQuillbox *w = m_program->window();
-    QTRY_COMPARE(text(w, "txtMessage"), QStringLiteral("Call me back\n"));
+    QTRY_COMPARE(widgetText(w, "txtMessage"), QStringLiteral("Call me back\n"));
     QTest::mouseClick(w->findChild<QPushButton *>(QStringLiteral("cmdReply")), Qt::LeftButton);
     QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(bin.filePath(QStringLiteral("kvoll.args"))), 10000);
     qputenv("PATH", path);

@@ -7,6 +7,7 @@
 #include "spoolfolders.h"
 
 #include "messageboxwatcher.h"
+#include "widgettext.h"
 
 #include <QApplication>
 #include <QDBusConnection>
@@ -49,15 +50,6 @@ public slots:
         return uint(40 + calls.size());
     }
 };
-
-QString text(QWidget *window, const char *name)
-{
-    if (auto *label = window->findChild<QLabel *>(QLatin1String(name)))
-        return label->text();
-    if (auto *edit = window->findChild<QPlainTextEdit *>(QLatin1String(name)))
-        return edit->toPlainText();
-    return QStringLiteral("<no %1>").arg(QLatin1String(name));
-}
 
 QPushButton *button(QWidget *window, const char *name)
 {
@@ -171,9 +163,9 @@ void TestQuillboxWindow::hasItsControls()
         QVERIFY2(b, name);
         QCOMPARE(b->text(), QString::fromUtf8(caption));
     }
-    QCOMPARE(text(w, "lblHeader"), QStringLiteral("From PC01 to OFFICE, 08.12.26 20:24"));
-    QCOMPARE(text(w, "txtMessage"), QStringLiteral("Lunch is ready.\n"));
-    QCOMPARE(text(w, "lblPosition"), QStringLiteral("1 of 1"));
+    QCOMPARE(widgetText(w, "lblHeader"), QStringLiteral("From PC01 to OFFICE, 08.12.26 20:24"));
+    QCOMPARE(widgetText(w, "txtMessage"), QStringLiteral("Lunch is ready.\n"));
+    QCOMPARE(widgetText(w, "lblPosition"), QStringLiteral("1 of 1"));
     auto *message = w->findChild<QPlainTextEdit *>(QStringLiteral("txtMessage"));
     QVERIFY(message && message->isReadOnly());
     QVERIFY(message->textInteractionFlags() & Qt::TextSelectableByMouse);
@@ -183,9 +175,9 @@ void TestQuillboxWindow::hasItsControls()
 void TestQuillboxWindow::emptyInbox()
 {
     TfrmQuillbox *w = openWindow();
-    QCOMPARE(text(w, "lblPosition"), QStringLiteral("0 of 0"));
-    QCOMPARE(text(w, "lblHeader"), QString());
-    QCOMPARE(text(w, "txtMessage"), QString());
+    QCOMPARE(widgetText(w, "lblPosition"), QStringLiteral("0 of 0"));
+    QCOMPARE(widgetText(w, "lblHeader"), QString());
+    QCOMPARE(widgetText(w, "txtMessage"), QString());
     for (const char *name : {"cmdPrevious", "cmdNext", "cmdDelete", "cmdReply"})
         QVERIFY2(button(w, name) && !button(w, name)->isEnabled(), name);
 }
@@ -201,8 +193,8 @@ void TestQuillboxWindow::opensAtTheOldestUnread()
         inbox.markRead(0);
     }
     TfrmQuillbox *w = openWindow();
-    QCOMPARE(text(w, "lblPosition"), QStringLiteral("2 of 3"));
-    QCOMPARE(text(w, "txtMessage"), QStringLiteral("B"));
+    QCOMPARE(widgetText(w, "lblPosition"), QStringLiteral("2 of 3"));
+    QCOMPARE(widgetText(w, "txtMessage"), QStringLiteral("B"));
     // Shown in a visible window: read.
     QCOMPARE(m_inbox->unreadCount(), 1);
 }
@@ -234,8 +226,8 @@ void TestQuillboxWindow::movesBetweenMessages()
     TfrmQuillbox *w = openWindow();
     for (const QString &name : clicks)
         QTest::mouseClick(button(w, name.toLatin1().constData()), Qt::LeftButton);
-    QCOMPARE(text(w, "lblPosition"), position);
-    QCOMPARE(text(w, "txtMessage"), QString(QChar(u'A' + position.at(0).digitValue() - 1)));
+    QCOMPARE(widgetText(w, "lblPosition"), position);
+    QCOMPARE(widgetText(w, "txtMessage"), QString(QChar(u'A' + position.at(0).digitValue() - 1)));
     QCOMPARE(button(w, "cmdPrevious")->isEnabled(), previous);
     QCOMPARE(button(w, "cmdNext")->isEnabled(), next);
     // What was on screen has been read.
@@ -248,12 +240,12 @@ void TestQuillboxWindow::accessKeysPressTheButtons()
         m_folders->put(sender, sender);
     TfrmQuillbox *w = openWindow();
     QTest::keyClick(w, Qt::Key_N, Qt::AltModifier);
-    QTRY_COMPARE(text(w, "lblPosition"), QStringLiteral("2 of 2"));
+    QTRY_COMPARE(widgetText(w, "lblPosition"), QStringLiteral("2 of 2"));
     QTest::keyClick(w, Qt::Key_P, Qt::AltModifier);
-    QTRY_COMPARE(text(w, "lblPosition"), QStringLiteral("1 of 2"));
+    QTRY_COMPARE(widgetText(w, "lblPosition"), QStringLiteral("1 of 2"));
     QTest::keyClick(w, Qt::Key_D, Qt::AltModifier);
-    QTRY_COMPARE(text(w, "lblPosition"), QStringLiteral("1 of 1"));
-    QCOMPARE(text(w, "txtMessage"), QStringLiteral("B"));
+    QTRY_COMPARE(widgetText(w, "lblPosition"), QStringLiteral("1 of 1"));
+    QCOMPARE(widgetText(w, "txtMessage"), QStringLiteral("B"));
 }
 
 void TestQuillboxWindow::deleteShowsTheNextOne_data()
@@ -279,8 +271,8 @@ void TestQuillboxWindow::deleteShowsTheNextOne()
     TfrmQuillbox *w = openWindow();
     w->showMessage(at);
     QTest::mouseClick(button(w, "cmdDelete"), Qt::LeftButton);
-    QCOMPARE(text(w, "txtMessage"), shown);
-    QCOMPARE(text(w, "lblPosition"), position);
+    QCOMPARE(widgetText(w, "txtMessage"), shown);
+    QCOMPARE(widgetText(w, "lblPosition"), position);
     QCOMPARE(m_inbox->count(), 2);
 
     // Gone after a restart too, and the rest can go one by one.
@@ -289,7 +281,7 @@ void TestQuillboxWindow::deleteShowsTheNextOne()
     QCOMPARE(m_inbox->count(), 2);
     QTest::mouseClick(button(w, "cmdDelete"), Qt::LeftButton);
     QTest::mouseClick(button(w, "cmdDelete"), Qt::LeftButton);
-    QCOMPARE(text(w, "lblPosition"), QStringLiteral("0 of 0"));
+    QCOMPARE(widgetText(w, "lblPosition"), QStringLiteral("0 of 0"));
     QVERIFY(!button(w, "cmdDelete")->isEnabled());
 }
 
@@ -299,10 +291,11 @@ void TestQuillboxWindow::hostileTextIsShownNotInterpreted()
         "Pay \xe2\x80\xae"
         "gnp.exe\x1b[2J<i>now</i>\r\n");
     TfrmQuillbox *w = openWindow();
-    QCOMPARE(text(w, "lblHeader"), QStringLiteral("From <b>BOSS</b> to OFFICE, 08.12.26 20:24"));
-    QCOMPARE(w->findChild<QLabel *>(QStringLiteral("lblHeader"))->textFormat(), Qt::PlainText);
     QCOMPARE(
-        text(w, "txtMessage"), QStringLiteral("Pay \\u{202E}gnp.exe\u241b[2J<i>now</i>\u240d\n"));
+        widgetText(w, "lblHeader"), QStringLiteral("From <b>BOSS</b> to OFFICE, 08.12.26 20:24"));
+    QCOMPARE(w->findChild<QLabel *>(QStringLiteral("lblHeader"))->textFormat(), Qt::PlainText);
+    QCOMPARE(widgetText(w, "txtMessage"),
+        QStringLiteral("Pay \\u{202E}gnp.exe\u241b[2J<i>now</i>\u240d\n"));
 }
 
 void TestQuillboxWindow::replyStartsKvollWithTheSender_data()
@@ -355,13 +348,13 @@ void TestQuillboxWindow::newRecordComesToTheFront()
     program.start(false);
     TfrmQuillbox *w = program.window();
     QVERIFY(w->isVisible());
-    QCOMPARE(text(w, "lblPosition"), QStringLiteral("1 of 1"));
+    QCOMPARE(widgetText(w, "lblPosition"), QStringLiteral("1 of 1"));
     // The user hides it; a new record brings it back, at the new message.
     w->hide();
     m_folders->put("PC02", "Meeting at three.");
     QTRY_VERIFY(w->isVisible());
-    QTRY_COMPARE(text(w, "lblPosition"), QStringLiteral("2 of 2"));
-    QCOMPARE(text(w, "txtMessage"), QStringLiteral("Meeting at three."));
+    QTRY_COMPARE(widgetText(w, "lblPosition"), QStringLiteral("2 of 2"));
+    QCOMPARE(widgetText(w, "txtMessage"), QStringLiteral("Meeting at three."));
     QCOMPARE(program.inbox().unreadCount(), 0);
 }
 
@@ -389,14 +382,15 @@ void TestQuillboxWindow::backgroundStartWaitsForAMessage()
     TfrmQuillbox *w = program.window();
     QCOMPARE(w->isVisible(), waiting);
     if (waiting) {
-        QCOMPARE(text(w, "txtMessage"), QStringLiteral("came while Quillbox was not running"));
+        QCOMPARE(
+            widgetText(w, "txtMessage"), QStringLiteral("came while Quillbox was not running"));
         return;
     }
     QTest::qWait(50);
     QVERIFY(!w->isVisible());
     m_folders->put("NEW", "now");
     QTRY_VERIFY(w->isVisible());
-    QCOMPARE(text(w, "txtMessage"), QStringLiteral("now"));
+    QCOMPARE(widgetText(w, "txtMessage"), QStringLiteral("now"));
 }
 
 void TestQuillboxWindow::storeIndexIsWrittenOnceItIsStill()
@@ -436,7 +430,7 @@ void TestQuillboxWindow::setupProblemIsOneLine()
 {
     quillbox::Program program(options(QStringLiteral("missing testparm")));
     program.start(false);
-    QTRY_COMPARE(text(program.window(), "lblNotice"),
+    QTRY_COMPARE(widgetText(program.window(), "lblNotice"),
         QStringLiteral("Messages cannot arrive: Samba is not installed. Fix: sudo apt install "
                        "samba"));
 }
@@ -449,8 +443,8 @@ void TestQuillboxWindow::noticesAreShown()
         m_folders->spool() + u'/' + QString::fromStdString(planted)));
     quillbox::Program program(options());
     program.start(false);
-    QCOMPARE(text(program.window(), "lblPosition"), QStringLiteral("1 of 1"));
-    QCOMPARE(text(program.window(), "lblNotice"),
+    QCOMPARE(widgetText(program.window(), "lblPosition"), QStringLiteral("1 of 1"));
+    QCOMPARE(widgetText(program.window(), "lblNotice"),
         QStringLiteral("Ignored %1 in the spool %2: it is a symbolic link.")
             .arg(QString::fromStdString(planted), m_folders->spool()));
 }
