@@ -34,8 +34,9 @@ Quillpost.exe  sends one message to one recipient: a user name, a computer
                field is used (double quotes keep commas).  Quillpost never
                writes it.
 
-Crier.exe      sends one message to every host of an address book, one after
-               the other, with a status line per host.  An entry may be a
+Crier.exe      sends one message to every host of an address book, 40 at
+               once (Parallel= under [Options] in ZK.INI sets 1 to 256),
+               with a status line per host in book order.  An entry may be a
                range of dotted addresses: 192.168.1.20-192.168.1.25 stands
                for six hosts.  "Save settings" writes the book and the
                options to ZK.INI and the message to Message.txt, beside the
