@@ -43,8 +43,16 @@ bool reindex(const fs::path &dataHome)
     const fs::path messages = dataHome / "Quillbox" / "messages";
     const timespec past[2] = {{now - 60, 0}, {now - 60, 0}};
     utimensat(AT_FDCWD, messages.c_str(), past, 0);
-    return quillbox::Store((dataHome / "Quillbox").string()).writeIndex(now)
+    const bool written = quillbox::Store((dataHome / "Quillbox").string()).writeIndex(now)
         == quillbox::Store::IndexWrite::Written;
+    // A while after, the new index is on the disk too: its writeback would
+    // otherwise fall into the start measured next.
+    const int index = ::open((dataHome / "Quillbox" / "index").c_str(), O_RDONLY | O_CLOEXEC);
+    if (index >= 0) {
+        ::fsync(index);
+        ::close(index);
+    }
+    return written;
 }
 
 } // namespace
