@@ -51,7 +51,6 @@ Program::Program(ProgramOptions options, QObject *parent)
       m_inbox(Spool(m_options.spool), Store(m_options.store))
 {
     m_indexTimer.setSingleShot(true);
-    m_indexTimer.setInterval(m_options.indexDelay);
     connect(&m_indexTimer, &QTimer::timeout, this, &Program::writeIndex);
 }
 

@@ -73,7 +73,6 @@ public:
 
     const Spool &spool() const { return m_spool; }
     const Store &store() const { return m_store; }
-    Store &store() { return m_store; }
 
 private:
     void tell(const QString &key, const QString &text);

@@ -1,4 +1,5 @@
 #include "spool.h"
+#include "store.h"
 
 #include "posix/descriptor.h"
 #include <algorithm>
@@ -15,13 +16,6 @@
 namespace quillbox {
 
 namespace {
-
-QString systemError(int error)
-{
-    if (const char *description = ::strerrordesc_np(error))
-        return QString::fromUtf8(description);
-    return QStringLiteral("error %1").arg(error);
-}
 
 QString problemText(record::Problem problem)
 {
@@ -94,7 +88,7 @@ SpoolRecord Spool::read(const std::string &name) const
     const posix::Descriptor folder(::open(m_path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     struct stat st;
     if (folder.get() < 0 || ::fstat(folder.get(), &st) != 0) {
-        result.problem = QStringLiteral("cannot be read: %1").arg(systemError(errno));
+        result.problem = QStringLiteral("cannot be read: %1").arg(systemErrorText(errno));
         return result;
     }
     const uid_t spoolOwner = st.st_uid;
@@ -102,7 +96,7 @@ SpoolRecord Spool::read(const std::string &name) const
     // Looked at before it is opened, so that a FIFO or a device is never
     // opened; looked at again once open, in case it was swapped meanwhile.
     if (::fstatat(folder.get(), name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
-        result.problem = QStringLiteral("cannot be read: %1").arg(systemError(errno));
+        result.problem = QStringLiteral("cannot be read: %1").arg(systemErrorText(errno));
         return result;
     }
     result.problem = refusal(st.st_mode, st.st_uid, spoolOwner);
@@ -113,7 +107,7 @@ SpoolRecord Spool::read(const std::string &name) const
     if (file.get() < 0 || ::fstat(file.get(), &st) != 0) {
         result.problem = errno == ELOOP
             ? QStringLiteral("is a symbolic link")
-            : QStringLiteral("cannot be read: %1").arg(systemError(errno));
+            : QStringLiteral("cannot be read: %1").arg(systemErrorText(errno));
         return result;
     }
     result.problem = refusal(st.st_mode, st.st_uid, spoolOwner);
@@ -132,7 +126,7 @@ SpoolRecord Spool::read(const std::string &name) const
         if (n < 0 && errno == EINTR)
             continue;
         if (n < 0) {
-            result.problem = QStringLiteral("cannot be read: %1").arg(systemError(errno));
+            result.problem = QStringLiteral("cannot be read: %1").arg(systemErrorText(errno));
             return result;
         }
         have += std::size_t(n);

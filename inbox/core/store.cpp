@@ -1,6 +1,7 @@
 #include "store.h"
 
 #include "fileio/fileio.h"
+#include "posix/descriptor.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -37,6 +38,12 @@ std::optional<FolderTime> modificationTime(const std::string &folder)
 std::string timeText(FolderTime time)
 {
     return std::to_string(time.seconds) + '.' + std::to_string(time.nanoseconds);
+}
+
+// The index's first lines, for the folder as it was at that time.
+std::string indexHeader(FolderTime time)
+{
+    return std::string(indexMagic) + "folder " + timeText(time) + '\n';
 }
 
 std::vector<std::string> sorted(const std::unordered_set<std::string> &names)
@@ -137,7 +144,6 @@ Store::Listing Store::listMessages() const
             listing.error = errno;
         return listing;
     }
-    listing.messages.reserve(1024);
     while (const dirent *entry = ::readdir(folder)) {
         std::string_view name = entry->d_name;
         const bool read = name.ends_with(readSuffix);
@@ -147,17 +153,15 @@ Store::Listing Store::listMessages() const
             listing.messages.push_back({std::string(name), read});
     }
     ::closedir(folder);
-    std::sort(listing.messages.begin(), listing.messages.end(),
-        [](const Entry &a, const Entry &b) { return a.name < b.name; });
-    // Both a copy and its read twin (put there by hand, say): read.
-    auto twin = std::adjacent_find(listing.messages.begin(), listing.messages.end(),
-        [](const Entry &a, const Entry &b) { return a.name == b.name; });
-    while (twin != listing.messages.end()) {
-        twin->read = true;
-        listing.messages.erase(twin + 1);
-        twin = std::adjacent_find(twin, listing.messages.end(),
-            [](const Entry &a, const Entry &b) { return a.name == b.name; });
-    }
+    // Both a copy and its read twin (put there by hand, say): read.  The
+    // read one sorts first and is the one kept.
+    auto &messages = listing.messages;
+    std::sort(messages.begin(), messages.end(), [](const Entry &a, const Entry &b) {
+        return a.name != b.name ? a.name < b.name : a.read > b.read;
+    });
+    messages.erase(std::unique(messages.begin(), messages.end(),
+                       [](const Entry &a, const Entry &b) { return a.name == b.name; }),
+        messages.end());
     return listing;
 }
 
@@ -173,7 +177,7 @@ std::optional<Store::Listing> Store::indexedListing() const
         return std::nullopt;
     const fileio::FileContent content = fileio::readFile(indexPath());
     std::string_view text = content.bytes;
-    const std::string header = std::string(indexMagic) + "folder " + timeText(*folderTime) + '\n';
+    const std::string header = indexHeader(*folderTime);
     if (!content.ok() || !text.starts_with(header))
         return std::nullopt;
     text.remove_prefix(header.size());
@@ -219,7 +223,7 @@ Store::IndexWrite Store::writeIndex(std::int64_t now) const
     if (modificationTime(messages) != before)
         return IndexWrite::Later;
 
-    std::string text = std::string(indexMagic) + "folder " + timeText(*before) + '\n';
+    std::string text = indexHeader(*before);
     text.reserve(text.size() + listing.messages.size() * 40 + 16);
     for (const Entry &entry : listing.messages) {
         text += entry.read ? "r " : "u ";
@@ -229,19 +233,12 @@ Store::IndexWrite Store::writeIndex(std::int64_t now) const
     text += "end " + std::to_string(listing.messages.size()) + '\n';
     // Written aside and renamed; a cache needs no sync.
     const std::string aside = indexPath() + ".new";
-    const int fd
-        = ::open(aside.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0600);
-    if (fd < 0)
+    posix::Descriptor file(
+        ::open(aside.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0600));
+    if (!file.valid())
         return IndexWrite::Failed;
-    std::string_view rest = text;
-    bool ok = true;
-    while (ok && !rest.empty()) {
-        const ssize_t n = ::write(fd, rest.data(), rest.size());
-        ok = n > 0 || (n < 0 && errno == EINTR);
-        if (n > 0)
-            rest.remove_prefix(std::size_t(n));
-    }
-    ok = ::close(fd) == 0 && ok && ::rename(aside.c_str(), indexPath().c_str()) == 0;
+    const bool ok = posix::writeAll(file.get(), text) && file.close()
+        && ::rename(aside.c_str(), indexPath().c_str()) == 0;
     if (!ok)
         ::unlink(aside.c_str());
     return ok ? IndexWrite::Written : IndexWrite::Failed;
