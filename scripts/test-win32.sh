@@ -70,12 +70,9 @@ wine notepad </dev/null >/dev/null 2>&1 &
 
 # ---- build and test ---------------------------------------------------------
 step "configuring $build"
-generator=
-if [ ! -f "$build/CMakeCache.txt" ] && command -v ninja >/dev/null 2>&1; then
-    generator="-G Ninja"
-fi
-# shellcheck disable=SC2086
-cmake -S . -B "$build" $generator -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake -DQUILLON_WERROR=ON
+# shellcheck disable=SC2046
+cmake -S . -B "$build" $(generator "$build") -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake \
+    -DQUILLON_WERROR=ON
 
 step "building"
 cmake --build "$build" --parallel
