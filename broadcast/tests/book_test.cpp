@@ -1,5 +1,6 @@
 // Editing the address book: "+", Enter, "-" and picking an entry.
 #include "crierfixture.h"
+#include "rows.h"
 
 namespace {
 
@@ -123,10 +124,7 @@ struct Refusal
     std::u16string why; // the box's text; empty: the entry goes in
 };
 
-void PrintTo(const Refusal &refusal, std::ostream *out)
-{
-    *out << refusal.name;
-}
+using testsupport::PrintTo;
 
 class EntryFormTest : public CrierTest, public testing::WithParamInterface<Refusal>
 {
@@ -168,7 +166,7 @@ INSTANTIATE_TEST_SUITE_P(Entries, EntryFormTest,
         Refusal {"LowerCaseN", u"n", u""}, Refusal {"InnerBlank", u"PC 2", u""},
         Refusal {"OneQuote", u"\"PC2", u""}, Refusal {"MixedQuotes", u"\"PC2'", u""},
         Refusal {"OneQuoteCharacter", u"\"", u""}),
-    [](const testing::TestParamInfo<Refusal> &info) { return std::string(info.param.name); });
+    testsupport::RowName());
 
 TEST_F(CrierTest, EnterRefusesAsThePlusButtonDoes)
 {

@@ -1,4 +1,5 @@
 #include "countdown.h"
+#include "rows.h"
 
 #include <gtest/gtest.h>
 
@@ -22,9 +23,7 @@ void PrintTo(const KeyCase &c, std::ostream *out)
     *out << c.key;
 }
 
-class OnlyNumericTest : public testing::TestWithParam<KeyCase>
-{
-};
+using OnlyNumericTest = testing::TestWithParam<KeyCase>;
 
 TEST_P(OnlyNumericTest, Filters)
 {
@@ -44,14 +43,9 @@ struct CountCase
     std::optional<double> expected;
 };
 
-void PrintTo(const CountCase &c, std::ostream *out)
-{
-    *out << c.name;
-}
+using testsupport::PrintTo;
 
-class ReadCountTest : public testing::TestWithParam<CountCase>
-{
-};
+using ReadCountTest = testing::TestWithParam<CountCase>;
 
 TEST_P(ReadCountTest, Reads)
 {

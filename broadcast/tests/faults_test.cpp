@@ -4,6 +4,7 @@
 // file that is no ordinary file does not stop the start.  And messages no
 // receiver could take, through the real send path to a stand-in smbclient.
 #include "crierfixture.h"
+#include "rows.h"
 
 #include "fakesmbclient.h"
 #include "faults.h"
@@ -60,10 +61,7 @@ struct SaveFault
     bool asOrdinaryUser = false;
 };
 
-void PrintTo(const SaveFault &fault, std::ostream *out)
-{
-    *out << fault.name;
-}
+using testsupport::PrintTo;
 
 class SaveFaultTest : public CrierTest, public testing::WithParamInterface<SaveFault>
 {
@@ -191,8 +189,8 @@ const SaveFault saveFaults[] = {
         }},
 };
 
-INSTANTIATE_TEST_SUITE_P(Faults, SaveFaultTest, testing::ValuesIn(saveFaults),
-    [](const testing::TestParamInfo<SaveFault> &info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(
+    Faults, SaveFaultTest, testing::ValuesIn(saveFaults), testsupport::RowName());
 
 // ---- what the file cannot hold --------------------------------------------------------
 
@@ -204,11 +202,6 @@ struct Unstorable
     std::string settings;
     std::function<void(fakes::TextBox &txtFile)> edit;
 };
-
-void PrintTo(const Unstorable &c, std::ostream *out)
-{
-    *out << c.name;
-}
 
 class UnstorableTest : public CrierTest, public testing::WithParamInterface<Unstorable>
 {
@@ -243,8 +236,8 @@ const Unstorable unstorables[] = {
         [](fakes::TextBox &txtFile) { txtFile.setText(u"run\r\n[List]\r\n0=x"); }},
 };
 
-INSTANTIATE_TEST_SUITE_P(Values, UnstorableTest, testing::ValuesIn(unstorables),
-    [](const testing::TestParamInfo<Unstorable> &info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(
+    Values, UnstorableTest, testing::ValuesIn(unstorables), testsupport::RowName());
 
 // ---- bytes the save did not change -----------------------------------------------------
 
@@ -260,11 +253,6 @@ struct Keeping
     std::string settingsAfter;
     std::string messageAfter;
 };
-
-void PrintTo(const Keeping &c, std::ostream *out)
-{
-    *out << c.name;
-}
 
 class KeepingTest : public CrierTest, public testing::WithParamInterface<Keeping>
 {
@@ -310,8 +298,7 @@ const Keeping keepings[] = {
         "One\nTwo\nThree"},
 };
 
-INSTANTIATE_TEST_SUITE_P(Files, KeepingTest, testing::ValuesIn(keepings),
-    [](const testing::TestParamInfo<Keeping> &info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Files, KeepingTest, testing::ValuesIn(keepings), testsupport::RowName());
 
 // ---- files that are not ordinary files ---------------------------------------------
 
@@ -320,11 +307,6 @@ struct OddFile
     const char *name;
     std::function<void(const fs::path &)> make;
 };
-
-void PrintTo(const OddFile &file, std::ostream *out)
-{
-    *out << file.name;
-}
 
 const OddFile oddFiles[] = {
     {"Fifo", [](const fs::path &path) { ::mkfifo(path.c_str(), 0644); }},
@@ -348,8 +330,7 @@ TEST_P(OddFileTest, StartsWithNothingLoaded)
     EXPECT_EQ(lstStatus().items, Items {u"Ready"});
 }
 
-INSTANTIATE_TEST_SUITE_P(Files, OddFileTest, testing::ValuesIn(oddFiles),
-    [](const testing::TestParamInfo<OddFile> &info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Files, OddFileTest, testing::ValuesIn(oddFiles), testsupport::RowName());
 
 // ---- messages through the real send path ---------------------------------------------
 
@@ -376,11 +357,6 @@ struct HostileMessage
     // The box that refuses it, or nullptr when it is sent.
     const char16_t *refusal;
 };
-
-void PrintTo(const HostileMessage &message, std::ostream *out)
-{
-    *out << message.name;
-}
 
 std::u16string range(char16_t first, char16_t last)
 {
@@ -444,9 +420,7 @@ TEST_P(HostileMessageTest, IsSentAsTypedOrRefusedBeforeTheRun)
     EXPECT_TRUE(cmdSend().enabled);
 }
 
-INSTANTIATE_TEST_SUITE_P(Messages, HostileMessageTest, testing::ValuesIn(hostileMessages),
-    [](const testing::TestParamInfo<HostileMessage> &info) {
-        return std::string(info.param.name);
-    });
+INSTANTIATE_TEST_SUITE_P(
+    Messages, HostileMessageTest, testing::ValuesIn(hostileMessages), testsupport::RowName());
 
 } // namespace

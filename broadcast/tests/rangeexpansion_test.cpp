@@ -1,4 +1,5 @@
 #include "rangeexpansion.h"
+#include "rows.h"
 
 #include <gtest/gtest.h>
 
@@ -15,14 +16,9 @@ struct ExpansionCase
     int failures;
 };
 
-void PrintTo(const ExpansionCase &c, std::ostream *out)
-{
-    *out << c.name;
-}
+using testsupport::PrintTo;
 
-class ExpansionTest : public testing::TestWithParam<ExpansionCase>
-{
-};
+using ExpansionTest = testing::TestWithParam<ExpansionCase>;
 
 TEST_P(ExpansionTest, Hosts)
 {

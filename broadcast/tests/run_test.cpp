@@ -2,6 +2,7 @@
 // closing box, and the countdown it arms.  The sends run beside the window:
 // with held sends the tests end each one when they choose.
 #include "crierfixture.h"
+#include "rows.h"
 
 namespace {
 
@@ -163,10 +164,7 @@ struct OrderCase
     std::vector<Items> lines;
 };
 
-void PrintTo(const OrderCase &c, std::ostream *out)
-{
-    *out << c.name;
-}
+using testsupport::PrintTo;
 
 class OrderTest : public RunTest, public testing::WithParamInterface<OrderCase>
 {
@@ -199,7 +197,7 @@ INSTANTIATE_TEST_SUITE_P(Runs, OrderTest,
             {{u"A", u"C"}, {u"A", u"D"}, {u"D"}, {}},
             {{}, {}, {u"A - OK", u"B - OK", u"C - OK"},
                 {u"A - OK", u"B - OK", u"C - OK", u"D - OK", u"", u"Done."}}}),
-    [](const testing::TestParamInfo<OrderCase> &info) { return std::string(info.param.name); });
+    testsupport::RowName());
 
 TEST_F(RunTest, HiddenListHoldsTheHostsUnderWay)
 {
@@ -220,11 +218,6 @@ struct ParallelCase
     const char *settings;
     std::size_t underWay;
 };
-
-void PrintTo(const ParallelCase &c, std::ostream *out)
-{
-    *out << c.name;
-}
 
 class ParallelTest : public RunTest, public testing::WithParamInterface<ParallelCase>
 {
@@ -258,7 +251,7 @@ INSTANTIATE_TEST_SUITE_P(Settings, ParallelTest,
         ParallelCase {"Fraction", "[Options]\nParallel=2.5\n", 40},
         ParallelCase {"AboveCeiling", "[Options]\nParallel=100000\n", 256},
         ParallelCase {"Huge", "[Options]\nParallel=99999999999999999999\n", 256}),
-    [](const testing::TestParamInfo<ParallelCase> &info) { return std::string(info.param.name); });
+    testsupport::RowName());
 
 TEST_F(RunTest, EachSendTakesTheMessageAsItStartsThen)
 {
@@ -368,11 +361,6 @@ struct UnsendableCase
     std::u16string text;
 };
 
-void PrintTo(const UnsendableCase &c, std::ostream *out)
-{
-    *out << c.name;
-}
-
 class UnsendableTest : public RunTest, public testing::WithParamInterface<UnsendableCase>
 {
 };
@@ -398,9 +386,7 @@ INSTANTIATE_TEST_SUITE_P(Messages, UnsendableTest,
         UnsendableCase {"Length", SendOutcome::TooLong,
             u"The message is too long to be delivered in one piece. Shorten it and send "
             u"again."}),
-    [](const testing::TestParamInfo<UnsendableCase> &info) {
-        return std::string(info.param.name);
-    });
+    testsupport::RowName());
 
 // ---- the countdown the run arms ---------------------------------------------
 
@@ -421,11 +407,6 @@ struct ArmCase
     std::u16string count;
     bool error;
 };
-
-void PrintTo(const ArmCase &c, std::ostream *out)
-{
-    *out << c.name;
-}
 
 class ArmTest : public RunTest, public testing::WithParamInterface<ArmCase>
 {

@@ -2,6 +2,7 @@
 // message it cannot store stays where smbd put it.
 #include "deliver.h"
 #include "record.h"
+#include "rows.h"
 
 #include "faults.h"
 #include "readwhole.h"
@@ -78,10 +79,7 @@ struct DeliverCase
     const char *note; // a piece of the line for the standard error
 };
 
-void PrintTo(const DeliverCase &c, std::ostream *out)
-{
-    *out << c.name;
-}
+using testsupport::PrintTo;
 
 void write(const fs::path &path, const std::string &bytes)
 {
@@ -294,11 +292,6 @@ struct SweepCase
     bool hidden; // a killed delivery's file instead of a record
     bool removed;
 };
-
-void PrintTo(const SweepCase &c, std::ostream *out)
-{
-    *out << c.name;
-}
 
 const SweepCase sweepCases[] = {
     {"RecordOf31Days", 31 * 86400, false, true},

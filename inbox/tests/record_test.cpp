@@ -1,6 +1,7 @@
 // The record format: what is written, what is read back, and what is not a
 // record.
 #include "record.h"
+#include "rows.h"
 
 #include <gtest/gtest.h>
 
@@ -21,10 +22,7 @@ struct FormatCase
     std::string bytes;
 };
 
-void PrintTo(const FormatCase &c, std::ostream *out)
-{
-    *out << c.name;
-}
+using testsupport::PrintTo;
 
 const FormatCase formatCases[] = {
     {"Plain", {"PC01", "OFFICE", received, "Hello\n"}, header + "Length: 6\n\nHello\n"},
@@ -43,9 +41,7 @@ const FormatCase formatCases[] = {
         "Quillbox-Record: 1\nFrom: a\nTo: b\nReceived: 1970-01-01T00:00:00Z\nLength: 0\n\n"},
 };
 
-class FormatTest : public testing::TestWithParam<FormatCase>
-{
-};
+using FormatTest = testing::TestWithParam<FormatCase>;
 
 TEST_P(FormatTest, WritesAndReadsBack)
 {
@@ -76,11 +72,6 @@ struct ParseCase
     std::string bytes;
     Problem problem;
 };
-
-void PrintTo(const ParseCase &c, std::ostream *out)
-{
-    *out << c.name;
-}
 
 const ParseCase parseCases[] = {
     {"Empty", "", Problem::NotARecord},
@@ -124,9 +115,7 @@ const ParseCase parseCases[] = {
     {"UnknownHeader", header + "X-Later: 1\nLength: 0\n\n", Problem::None},
 };
 
-class ParseTest : public testing::TestWithParam<ParseCase>
-{
-};
+using ParseTest = testing::TestWithParam<ParseCase>;
 
 TEST_P(ParseTest, SaysWhatIsWrong)
 {
@@ -151,11 +140,6 @@ struct NameCase
     std::optional<std::int64_t> time;
 };
 
-void PrintTo(const NameCase &c, std::ostream *out)
-{
-    *out << c.name;
-}
-
 const NameCase nameCases[] = {
     {"Record", "20261208T202400.123456789Z-4242.msg", received},
     {"SecondAttempt", "20261208T202400.123456789Z-4242_3.msg", received},
@@ -170,9 +154,7 @@ const NameCase nameCases[] = {
     {"Empty", "", std::nullopt},
 };
 
-class NameTest : public testing::TestWithParam<NameCase>
-{
-};
+using NameTest = testing::TestWithParam<NameCase>;
 
 TEST_P(NameTest, IsARecordNameOrNot)
 {

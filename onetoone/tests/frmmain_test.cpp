@@ -4,6 +4,7 @@
 #include "fakesystem.h"
 #include "faketoolkit.h"
 #include "frmmain.h"
+#include "rows.h"
 #include "tempfolder.h"
 
 #include <gtest/gtest.h>
@@ -18,6 +19,8 @@
 #include <vector>
 
 namespace {
+
+using testsupport::PrintTo;
 
 const std::u16string title = u"Windows Quillon";
 
@@ -126,7 +129,7 @@ INSTANTIATE_TEST_SUITE_P(Files, PresetRecipient,
         Preset {"SingleLine", "OFFICE-PC", u"OFFICE-PC"},
         Preset {"BlankLinesFirst", "\r\n  \r\n  OFFICE-PC\r\n", u"OFFICE-PC"},
         Preset {"EmptyFile", "", u""}, Preset {"EmptyFirstField", ",PC13\r\n", u""}),
-    [](const testing::TestParamInfo<Preset> &info) { return std::string(info.param.name); });
+    testsupport::RowName());
 
 TEST_F(QuillpostTest, TheFileIsReadOnlyWhenFileExistsSaysSo)
 {
@@ -347,7 +350,7 @@ INSTANTIATE_TEST_SUITE_P(Texts, TextsTravelAsTyped,
     testing::Values(Typed {"Spaces", u"   ", u"  "},
         Typed {"Lines", u"PC12", u"line one\r\rline three \rfour"},
         Typed {"NoBreakSpaceAndLetters", u"J\u00d6RG", u"50\u00a0%, \u00c4rger \u20ac"}),
-    [](const testing::TestParamInfo<Typed> &info) { return std::string(info.param.name); });
+    testsupport::RowName());
 
 TEST_F(QuillpostTest, NeitherBoxHasALimitOfItsOwn)
 {

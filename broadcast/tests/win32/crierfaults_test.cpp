@@ -5,6 +5,7 @@
 // host can make (a full disk, an immutable folder, a FIFO) are made through
 // it, and skipped where they cannot be.
 #include "crierwindows.h"
+#include "rows.h"
 #include "unixcommand.h"
 
 #include <cstdlib>
@@ -140,10 +141,7 @@ struct CutByTheControl
     std::string message;
 };
 
-void PrintTo(const CutByTheControl &c, std::ostream *out)
-{
-    *out << c.name;
-}
+using testsupport::PrintTo;
 
 class CutByTheControlTest : public CrierFaults, public testing::WithParamInterface<CutByTheControl>
 {
@@ -169,9 +167,7 @@ INSTANTIATE_TEST_SUITE_P(Files, CutByTheControlTest,
             oldMessage},
         CutByTheControl {"NulInTheProgramField",
             std::string("[Options]\r\nFile=run.exe\0 --now\r\n", 32), oldMessage}),
-    [](const testing::TestParamInfo<CutByTheControl> &info) {
-        return std::string(info.param.name);
-    });
+    testsupport::RowName());
 
 // ---- long values -----------------------------------------------------------------------
 
@@ -210,11 +206,6 @@ struct OddFile
     std::function<std::string(const std::string &path)> make;
 };
 
-void PrintTo(const OddFile &c, std::ostream *out)
-{
-    *out << c.name;
-}
-
 class OddFileTest : public CrierFaults, public testing::WithParamInterface<OddFile>
 {
 };
@@ -243,6 +234,6 @@ INSTANTIATE_TEST_SUITE_P(Files, OddFileTest,
                 return "printf '[List]\\r\\n0=PC1\\r\\n' >" + path + " && truncate -s 67108865 "
                     + path;
             }}),
-    [](const testing::TestParamInfo<OddFile> &info) { return std::string(info.param.name); });
+    testsupport::RowName());
 
 } // namespace

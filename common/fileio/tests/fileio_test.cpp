@@ -1,6 +1,7 @@
 // Whole files: what is read, what is refused before it is opened, and what a
 // replacement does to what is at the path.
 #include "fileio/fileio.h"
+#include "rows.h"
 
 #include "faults.h"
 #include "tempfolder.h"
@@ -33,10 +34,7 @@ struct ReadCase
     std::string bytes;
 };
 
-void PrintTo(const ReadCase &c, std::ostream *out)
-{
-    *out << c.name;
-}
+using testsupport::PrintTo;
 
 void write(const fs::path &path, const std::string &bytes)
 {
@@ -61,9 +59,7 @@ const ReadCase readCases[] = {
     {"LinkLoop", [](const fs::path &p) { fs::create_symlink(p, p); }, 10, F::System, ELOOP, ""},
 };
 
-class ReadTest : public testing::TestWithParam<ReadCase>
-{
-};
+using ReadTest = testing::TestWithParam<ReadCase>;
 
 TEST_P(ReadTest, ReadsRegularFilesOnly)
 {
@@ -76,8 +72,7 @@ TEST_P(ReadTest, ReadsRegularFilesOnly)
     EXPECT_EQ(content.bytes, GetParam().bytes);
 }
 
-INSTANTIATE_TEST_SUITE_P(Paths, ReadTest, testing::ValuesIn(readCases),
-    [](const testing::TestParamInfo<ReadCase> &info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Paths, ReadTest, testing::ValuesIn(readCases), testsupport::RowName());
 
 struct ReplaceCase
 {
@@ -88,11 +83,6 @@ struct ReplaceCase
     int errorNumber;
     bool asOrdinaryUser = false;
 };
-
-void PrintTo(const ReplaceCase &c, std::ostream *out)
-{
-    *out << c.name;
-}
 
 const ReplaceCase replaceCases[] = {
     {"NewFile", [](const fs::path &, const fs::path &p) { return p; }, 0},
@@ -144,9 +134,7 @@ const ReplaceCase replaceCases[] = {
         EACCES, true},
 };
 
-class ReplaceTest : public testing::TestWithParam<ReplaceCase>
-{
-};
+using ReplaceTest = testing::TestWithParam<ReplaceCase>;
 
 TEST_P(ReplaceTest, WritesTheTargetOrNothing)
 {
@@ -179,8 +167,8 @@ TEST_P(ReplaceTest, WritesTheTargetOrNothing)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Paths, ReplaceTest, testing::ValuesIn(replaceCases),
-    [](const testing::TestParamInfo<ReplaceCase> &info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(
+    Paths, ReplaceTest, testing::ValuesIn(replaceCases), testsupport::RowName());
 
 // ---- several files together ------------------------------------------------------
 
@@ -211,14 +199,7 @@ struct TogetherCase
     bool asOrdinaryUser = false;
 };
 
-void PrintTo(const TogetherCase &c, std::ostream *out)
-{
-    *out << c.name;
-}
-
-class TogetherTest : public testing::TestWithParam<TogetherCase>
-{
-};
+using TogetherTest = testing::TestWithParam<TogetherCase>;
 
 // Both files hold their new bytes, or the folder is exactly as it was.
 TEST_P(TogetherTest, ReplacesBothOrNeither)
@@ -319,7 +300,7 @@ const TogetherCase togetherCases[] = {
         false, true},
 };
 
-INSTANTIATE_TEST_SUITE_P(Files, TogetherTest, testing::ValuesIn(togetherCases),
-    [](const testing::TestParamInfo<TogetherCase> &info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(
+    Files, TogetherTest, testing::ValuesIn(togetherCases), testsupport::RowName());
 
 } // namespace

@@ -5,6 +5,7 @@
 // through its driver.
 #include "driver.h"
 #include "frmmain.h"
+#include "rows.h"
 #include "samplewindows.h"
 #include "tempfolder.h"
 #include "windowtables.h"
@@ -26,6 +27,8 @@ using samplewindows::picker;
 using samplewindows::sample;
 
 namespace {
+
+using testsupport::PrintTo;
 
 using Rows = std::vector<Text>;
 
@@ -240,7 +243,7 @@ TEST_P(KeyFilter, AnswersKeepReplaceOrDropKeys)
 INSTANTIATE_TEST_SUITE_P(Keys, KeyFilter,
     testing::Values(Filtered {"Kept", u"abc", u"abc"}, Filtered {"Dropped", u"a-b", u"ab"},
         Filtered {"Replaced", u"x1", u"yy"}),
-    [](const testing::TestParamInfo<Filtered> &info) { return std::string(info.param.name); });
+    testsupport::RowName());
 
 const char *keyName(Key key)
 {

@@ -1,5 +1,6 @@
 #include "fakesystem.h"
 #include "faketoolkit.h"
+#include "rows.h"
 #include "sendpool.h"
 
 #include <gtest/gtest.h>
@@ -78,10 +79,7 @@ struct OrderCase
     std::vector<Hosts> handedOn; // after each end
 };
 
-void PrintTo(const OrderCase &c, std::ostream *out)
-{
-    *out << c.name;
-}
+using testsupport::PrintTo;
 
 class PoolOrderTest : public PoolTest, public testing::WithParamInterface<OrderCase>
 {
@@ -115,7 +113,7 @@ INSTANTIATE_TEST_SUITE_P(Pools, PoolOrderTest,
             {{u"H0", u"H2"}, {u"H0", u"H3"}, {u"H0"}, {}},
             {{}, {}, {}, {u"H0", u"H1", u"H2", u"H3"}}},
         OrderCase {"MoreRoomThanHosts", 8, 2, {u"H1", u"H0"}, {{u"H0"}, {}}, {{}, {u"H0", u"H1"}}}),
-    [](const testing::TestParamInfo<OrderCase> &info) { return std::string(info.param.name); });
+    testsupport::RowName());
 
 TEST_F(PoolTest, AsksForTheNextSendOnlyWhenAPlaceIsFree)
 {

@@ -1,6 +1,7 @@
 // The INI reader and writer against tables of files: what a read finds, and
 // the exact bytes a write leaves behind.
 #include "ini/ini.h"
+#include "rows.h"
 
 #include <gtest/gtest.h>
 
@@ -61,14 +62,9 @@ struct ReadCase
     std::optional<std::string> expected;
 };
 
-void PrintTo(const ReadCase &c, std::ostream *out)
-{
-    *out << c.name;
-}
+using testsupport::PrintTo;
 
-class ReadTest : public testing::TestWithParam<ReadCase>
-{
-};
+using ReadTest = testing::TestWithParam<ReadCase>;
 
 TEST_P(ReadTest, FindsTheValue)
 {
@@ -113,7 +109,7 @@ INSTANTIATE_TEST_SUITE_P(ProbeFile, ReadTest,
         ReadCase {"MissingKey", probeFile, "Settings", "Missing", nothing},
         ReadCase {"MissingSection", probeFile, "NoSuchSection", "Len10", nothing},
         ReadCase {"KeyOfAnotherSection", probeFile, "Other", "Lead", nothing}),
-    [](const testing::TestParamInfo<ReadCase> &info) { return info.param.name; });
+    testsupport::RowName());
 
 INSTANTIATE_TEST_SUITE_P(Layouts, ReadTest,
     testing::Values(ReadCase {"EmptyFile", "", "A", "k", nothing},
@@ -133,7 +129,7 @@ INSTANTIATE_TEST_SUITE_P(Layouts, ReadTest,
         ReadCase {"OnlyOnePairOfQuotes", "[A]\r\nk=\"\"x\"\"\r\n", "A", "k", "\"x\""},
         ReadCase {"EightBitBytesKept", "[A]\r\nk=Caf\xe9\r\n", "A", "k", "Caf\xe9"},
         ReadCase {"NameCaseIsAsciiOnly", "[A]\r\n\xc9=1\r\n", "A", "\xe9", nothing}),
-    [](const testing::TestParamInfo<ReadCase> &info) { return info.param.name; });
+    testsupport::RowName());
 
 // ---- write ---------------------------------------------------------------------
 
@@ -167,14 +163,7 @@ struct WriteCase
     std::string after;
 };
 
-void PrintTo(const WriteCase &c, std::ostream *out)
-{
-    *out << c.name;
-}
-
-class WriteTest : public testing::TestWithParam<WriteCase>
-{
-};
+using WriteTest = testing::TestWithParam<WriteCase>;
 
 TEST_P(WriteTest, LeavesExactlyTheseBytes)
 {
@@ -202,7 +191,7 @@ INSTANTIATE_TEST_SUITE_P(Replace, WriteTest,
             "KeepsLineFeed", "[A]\nk=1\n\n[B]\nm=1\n", "A", "k", "2", "[A]\nk=2\n\n[B]\nm=1\n"},
         WriteCase {"LastLineWithoutLineEnd", "[A]\r\nk=1", "A", "k", "2", "[A]\r\nk=2"},
         WriteCase {"KeyBeforeAnySection", "top=1\r\n[A]\r\n", "", "top", "2", "top=2\r\n[A]\r\n"}),
-    [](const testing::TestParamInfo<WriteCase> &info) { return info.param.name; });
+    testsupport::RowName());
 
 INSTANTIATE_TEST_SUITE_P(AddKey, WriteTest,
     testing::Values(
@@ -226,7 +215,7 @@ INSTANTIATE_TEST_SUITE_P(AddKey, WriteTest,
             "ValueWrittenAsGiven", "[A]\r\n", "A", "k", "  padded  ", "[A]\r\nk=  padded  \r\n"},
         WriteCase {"BeforeFirstSection", "; note\r\n[A]\r\n", "", "top", "1",
             "top=1\r\n; note\r\n[A]\r\n"}),
-    [](const testing::TestParamInfo<WriteCase> &info) { return info.param.name; });
+    testsupport::RowName());
 
 INSTANTIATE_TEST_SUITE_P(AddSection, WriteTest,
     testing::Values(WriteCase {"AtEndOfFile", commentedFile, "NewSec", "k", "v",
@@ -241,7 +230,7 @@ INSTANTIATE_TEST_SUITE_P(AddSection, WriteTest,
         WriteCase {"SectionNameWithoutBlanks", "", "  S  ", "k", "v", "[S]\r\nk=v\r\n"},
         WriteCase {
             "CommentedHeaderIsNoSection", "; [A]\r\n", "A", "k", "v", "; [A]\r\n[A]\r\nk=v\r\n"}),
-    [](const testing::TestParamInfo<WriteCase> &info) { return info.param.name; });
+    testsupport::RowName());
 
 // A value must not be able to add lines of its own: those could be keys or
 // sections that the next read would take for real ones.
@@ -251,7 +240,7 @@ INSTANTIATE_TEST_SUITE_P(OneLine, WriteTest,
         WriteCase {"ValueCutAtCarriageReturn", "[A]\r\n", "A", "k", "a\rb=c", "[A]\r\nk=a\r\n"},
         WriteCase {"KeyCutAtLineBreak", "[A]\r\n", "A", "k\r\n[B]", "v", "[A]\r\nk=v\r\n"},
         WriteCase {"SectionCutAtLineBreak", "", "S\nx=1", "k", "v", "[S]\r\nk=v\r\n"}),
-    [](const testing::TestParamInfo<WriteCase> &info) { return info.param.name; });
+    testsupport::RowName());
 
 // ---- round trip ------------------------------------------------------------------
 
@@ -262,14 +251,7 @@ struct RoundTripCase
     std::string readBack;
 };
 
-void PrintTo(const RoundTripCase &c, std::ostream *out)
-{
-    *out << c.name;
-}
-
-class RoundTripTest : public testing::TestWithParam<RoundTripCase>
-{
-};
+using RoundTripTest = testing::TestWithParam<RoundTripCase>;
 
 // Into a new key and over an existing one: read gives the same answer.
 TEST_P(RoundTripTest, ReadGivesWhatWasWritten)
@@ -309,7 +291,7 @@ INSTANTIATE_TEST_SUITE_P(Values, RoundTripTest,
         RoundTripCase {"QuotesKeepInnerBlanks", "\"  q  \"", "  q  "},
         RoundTripCase {"BlanksAndQuotesLost", " \"q\" ", "q"},
         RoundTripCase {"TwoQuotesLost", "\"\"", ""}),
-    [](const testing::TestParamInfo<RoundTripCase> &info) { return info.param.name; });
+    testsupport::RowName());
 
 TEST(WriteTest, KeysOfOtherSectionsAreLeftAlone)
 {
@@ -334,14 +316,7 @@ struct StorableCase
     bool expected;
 };
 
-void PrintTo(const StorableCase &c, std::ostream *out)
-{
-    *out << c.name;
-}
-
-class StorableTest : public testing::TestWithParam<StorableCase>
-{
-};
+using StorableTest = testing::TestWithParam<StorableCase>;
 
 TEST_P(StorableTest, TellsWhetherReadFindsItAgain)
 {
@@ -368,6 +343,6 @@ INSTANTIATE_TEST_SUITE_P(Names, StorableTest,
         StorableCase {"EqualsInKey", "A", "k=1", "v", false},
         StorableCase {"KeyLikeAComment", "A", " ;k", "v", false},
         StorableCase {"KeyLikeAHeader", "A", "[k]", "v", false}),
-    [](const testing::TestParamInfo<StorableCase> &info) { return info.param.name; });
+    testsupport::RowName());
 
 } // namespace

@@ -3,6 +3,7 @@
 // hides what differs between the two.
 #include "platform.h"
 #include "probe.h"
+#include "rows.h"
 #include "tempfolder.h"
 
 #include <gtest/gtest.h>
@@ -33,14 +34,9 @@ struct HandoverCase
     std::u16string message;
 };
 
-void PrintTo(const HandoverCase &c, std::ostream *out)
-{
-    *out << c.name;
-}
+using testsupport::PrintTo;
 
-class HandoverTest : public testing::TestWithParam<HandoverCase>
-{
-};
+using HandoverTest = testing::TestWithParam<HandoverCase>;
 
 TEST_P(HandoverTest, ReachesTheServiceUnchanged)
 {
@@ -64,7 +60,7 @@ INSTANTIATE_TEST_SUITE_P(Messages, HandoverTest,
         HandoverCase {"SeveralLines", u"PC01", u"first\nsecond\n\nfourth\n"},
         HandoverCase {"PaddedText", u"PC01", u"  padded  "},
         HandoverCase {"EmptyText", u"PC01", u""}),
-    [](const testing::TestParamInfo<HandoverCase> &info) { return info.param.name; });
+    testsupport::RowName());
 
 TEST(BroadcastMessageTest, SenderNameIsNotPartOfTheHandover)
 {
@@ -93,9 +89,7 @@ TEST(BroadcastMessageTest, EverySendIsHandedOverInTurn)
     EXPECT_EQ(handovers[2].message, u"to THREE");
 }
 
-class RefusalTest : public testing::TestWithParam<std::string>
-{
-};
+using RefusalTest = testing::TestWithParam<std::string>;
 
 // The message did reach the service; only its answer makes the send fail.
 TEST_P(RefusalTest, RefusedMessageGivesFalse)
@@ -119,17 +113,15 @@ INSTANTIATE_TEST_SUITE_P(Refusals, RefusalTest,
 
 // ---- AddSlash ------------------------------------------------------------------
 
-class AddSlashTest : public testing::TestWithParam<probe::SlashCase>
-{
-};
+using AddSlashTest = testing::TestWithParam<probe::SlashCase>;
 
 TEST_P(AddSlashTest, EndsWithOneSeparator)
 {
     EXPECT_EQ(AddSlash(GetParam().path), GetParam().expected);
 }
 
-INSTANTIATE_TEST_SUITE_P(Paths, AddSlashTest, testing::ValuesIn(probe::addSlashCases()),
-    [](const testing::TestParamInfo<probe::SlashCase> &info) { return info.param.name; });
+INSTANTIATE_TEST_SUITE_P(
+    Paths, AddSlashTest, testing::ValuesIn(probe::addSlashCases()), testsupport::RowName());
 
 // ---- FileExists ----------------------------------------------------------------
 
@@ -151,11 +143,6 @@ struct FileCase
 
 constexpr bool folder = true;
 constexpr bool file = false;
-
-void PrintTo(const FileCase &c, std::ostream *out)
-{
-    *out << c.name;
-}
 
 class FileExistsTest : public testing::TestWithParam<FileCase>
 {
@@ -244,7 +231,7 @@ INSTANTIATE_TEST_SUITE_P(Files, FileExistsTest,
             "*.txt", true},
         FileCase {"WildcardInHiddenFolder", {{"~attic", folder}, {"~attic/note.txt", file}},
             "~attic/*.txt", true}),
-    [](const testing::TestParamInfo<FileCase> &info) { return info.param.name; });
+    testsupport::RowName());
 
 TEST(FileExistsEdgeTest, NothingOnAMissingDriveOrRoot)
 {

@@ -4,6 +4,7 @@
 // tests' affair.
 #include "platform.h"
 #include "probe.h"
+#include "rows.h"
 #include "tempfolder.h"
 
 #include <gtest/gtest.h>
@@ -70,14 +71,9 @@ struct ProfileCase
     std::vector<Read> reads;
 };
 
-void PrintTo(const ProfileCase &c, std::ostream *out)
-{
-    *out << c.name;
-}
+using testsupport::PrintTo;
 
-class ProfileTest : public testing::TestWithParam<ProfileCase>
-{
-};
+using ProfileTest = testing::TestWithParam<ProfileCase>;
 
 TEST_P(ProfileTest, ValuesReadBack)
 {
@@ -175,7 +171,7 @@ INSTANTIATE_TEST_SUITE_P(Writes, ProfileTest,
             {{u"List", u"0", u"N", u"PC09"}, {u"List", u"1", u"N", u"PC02"},
                 {u"List", u"2", u"X", u"N"}, {u"List", u"3", u"N", u"N"},
                 {u"Options", u"Count", u"0", u"1"}, {u"Options", u"File", u"N", u""}}}),
-    [](const testing::TestParamInfo<ProfileCase> &info) { return info.param.name; });
+    testsupport::RowName());
 
 // Files written by hand: what both readers make of them.
 INSTANTIATE_TEST_SUITE_P(Reads, ProfileTest,
@@ -204,7 +200,7 @@ INSTANTIATE_TEST_SUITE_P(Reads, ProfileTest,
             {{u"List", u"0", u"N", u"PC01"}, {u"Options", u"Count", u"0", u"1"}}},
         ProfileCase {"NamesWithBlanksInTheFile", "[ List ]\r\n  0  =PC01\r\n", {},
             {{u"List", u"0", u"N", u"PC01"}}}),
-    [](const testing::TestParamInfo<ProfileCase> &info) { return info.param.name; });
+    testsupport::RowName());
 
 // Names and values that one line of the file cannot hold are refused, and the
 // file stays as it was.
@@ -214,14 +210,7 @@ struct UnstorableCase
     Write write;
 };
 
-void PrintTo(const UnstorableCase &c, std::ostream *out)
-{
-    *out << c.name;
-}
-
-class UnstorableTest : public testing::TestWithParam<UnstorableCase>
-{
-};
+using UnstorableTest = testing::TestWithParam<UnstorableCase>;
 
 TEST_P(UnstorableTest, IsRefusedAndChangesNothing)
 {
@@ -242,7 +231,7 @@ INSTANTIATE_TEST_SUITE_P(Writes, UnstorableTest,
         UnstorableCase {"EmptyKey", {u"List", u"", u"v"}},
         UnstorableCase {"EmptySection", {u"", u"0", u"v"}},
         UnstorableCase {"KeyLikeAComment", {u"List", u";0", u"v"}}),
-    [](const testing::TestParamInfo<UnstorableCase> &info) { return info.param.name; });
+    testsupport::RowName());
 
 // What \u00e9 becomes in the 8-bit files, where it has a place there.
 class EightBitTest : public testing::Test
@@ -304,14 +293,7 @@ struct TextCase
     std::u16string text;
 };
 
-void PrintTo(const TextCase &c, std::ostream *out)
-{
-    *out << c.name;
-}
-
-class TextFileTest : public testing::TestWithParam<TextCase>
-{
-};
+using TextFileTest = testing::TestWithParam<TextCase>;
 
 // Over nothing and over a longer text: the file then holds exactly the new
 // one, and nothing else is left in the folder.
@@ -339,7 +321,7 @@ INSTANTIATE_TEST_SUITE_P(Texts, TextFileTest,
         TextCase {"Lines", u"first\r\nsecond\r\n\r\nfourth\r\n"},
         TextCase {"LineFeeds", u"first\nsecond\n"},
         TextCase {"Long", std::u16string(100000, u'm') + u"\u00e9"}),
-    [](const testing::TestParamInfo<TextCase> &info) { return info.param.name; });
+    testsupport::RowName());
 
 TEST(TextFileEdgeTest, MissingFileOrFolderIsNothing)
 {
@@ -387,14 +369,7 @@ struct SaveCase
     std::function<bool(const TempFolder &)> prepare = [](const TempFolder &) { return true; };
 };
 
-void PrintTo(const SaveCase &c, std::ostream *out)
-{
-    *out << c.name;
-}
-
-class SaveTest : public testing::TestWithParam<SaveCase>
-{
-};
+using SaveTest = testing::TestWithParam<SaveCase>;
 
 // Saved: every value reads back as it was given, the message file holds the
 // bytes expected.  Refused: the folder is exactly as it was.
@@ -479,7 +454,7 @@ INSTANTIATE_TEST_SUITE_P(Files, SaveTest,
         // Nothing to write there: the other file is saved.
         SaveCase {"UnchangedMessageReadOnly", book, crlfMessage, {{u"List", u"0", u"PC9"}},
             given(u"Line one\nLine two"), crlfMessage, readOnly("Message.txt")}),
-    [](const testing::TestParamInfo<SaveCase> &info) { return info.param.name; });
+    testsupport::RowName());
 
 // ---- What a failed write leaves: everything as it was -------------------------------
 
@@ -496,11 +471,6 @@ const std::vector<Writer> writers = {
         }},
     {"TextFile", [](const std::u16string &path) { return WriteTextFile(path, u"message"); }},
 };
-
-void PrintTo(const Writer &w, std::ostream *out)
-{
-    *out << w.name;
-}
 
 // Prepares a folder so that writing at the returned path must fail.
 struct Obstacle
@@ -547,11 +517,6 @@ const std::vector<Obstacle> obstacles = {
         }},
 };
 
-void PrintTo(const Obstacle &o, std::ostream *out)
-{
-    *out << o.name;
-}
-
 void expectNothingChanged(const Writer &writer, const Obstacle &obstacle)
 {
     TempFolder folder;
@@ -572,9 +537,7 @@ void expectNothingChanged(const Writer &writer, const Obstacle &obstacle)
     EXPECT_EQ(snapshot(folder.path()), before);
 }
 
-class FailedWriteTest : public testing::TestWithParam<std::tuple<Writer, Obstacle>>
-{
-};
+using FailedWriteTest = testing::TestWithParam<std::tuple<Writer, Obstacle>>;
 
 TEST_P(FailedWriteTest, ChangesNothing)
 {
@@ -588,17 +551,15 @@ INSTANTIATE_TEST_SUITE_P(Obstacles, FailedWriteTest,
     });
 
 // A table of its own, so that where it must be skipped the others still count.
-class LockedFolderTest : public testing::TestWithParam<Writer>
-{
-};
+using LockedFolderTest = testing::TestWithParam<Writer>;
 
 TEST_P(LockedFolderTest, ChangesNothing)
 {
     expectNothingChanged(GetParam(), lockedFolder);
 }
 
-INSTANTIATE_TEST_SUITE_P(Writers, LockedFolderTest, testing::ValuesIn(writers),
-    [](const testing::TestParamInfo<Writer> &info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(
+    Writers, LockedFolderTest, testing::ValuesIn(writers), testsupport::RowName());
 
 // ---- Folders --------------------------------------------------------------------------
 
@@ -616,14 +577,7 @@ struct FolderCase
     bool expected;
 };
 
-void PrintTo(const FolderCase &c, std::ostream *out)
-{
-    *out << c.name;
-}
-
-class EnsureFolderTest : public testing::TestWithParam<FolderCase>
-{
-};
+using EnsureFolderTest = testing::TestWithParam<FolderCase>;
 
 TEST_P(EnsureFolderTest, CreatesWhatIsMissing)
 {
@@ -643,7 +597,7 @@ INSTANTIATE_TEST_SUITE_P(Folders, EnsureFolderTest,
         FolderCase {"UnderAFile",
             [](const TempFolder &f) { return text(f.writeFile("file") / "Crier"); }, false},
         FolderCase {"AFile", [](const TempFolder &f) { return text(f.writeFile("file")); }, false}),
-    [](const testing::TestParamInfo<FolderCase> &info) { return info.param.name; });
+    testsupport::RowName());
 
 TEST(EnsureFolderEdgeTest, EmptyPathIsNoFolder)
 {

@@ -4,6 +4,7 @@
 #include "platform.h"
 #include "probe.h"
 #include "readwhole.h"
+#include "rows.h"
 #include "tempfolder.h"
 
 #include <gtest/gtest.h>
@@ -134,14 +135,9 @@ struct StartCase
     bool script = false;
 };
 
-void PrintTo(const StartCase &c, std::ostream *out)
-{
-    *out << c.name;
-}
+using testsupport::PrintTo;
 
-class StartProgramTest : public testing::TestWithParam<StartCase>
-{
-};
+using StartProgramTest = testing::TestWithParam<StartCase>;
 
 TEST_P(StartProgramTest, ChildGetsTheCommandLine)
 {
@@ -209,7 +205,7 @@ INSTANTIATE_TEST_SUITE_P(CommandLines, StartProgramTest,
                 "{record}", R"(a "q" w)", "'single", "q'", "", R"(back\\slash)"}},
         StartCase {"NothingExpanded", "plain", "{child} {record} $HOME * ~ `x` $(y)",
             {"{record}", "$HOME", "*", "~", "`x`", "$(y)"}}),
-    [](const testing::TestParamInfo<StartCase> &info) { return info.param.name; });
+    testsupport::RowName());
 
 #ifndef _WIN32
 // A program whose path holds a blank, quoted or escaped as in a shell.
@@ -218,7 +214,7 @@ INSTANTIATE_TEST_SUITE_P(ShellWords, StartProgramTest,
                         {"{record}", "one"}, std::nullopt, true},
         StartCase {"EscapedBlank", "with space", R"({base}/with\ space/mark.sh)", {"{record}"},
             std::nullopt, true}),
-    [](const testing::TestParamInfo<StartCase> &info) { return info.param.name; });
+    testsupport::RowName());
 #endif
 
 // A command line that starts nothing, and what the report says after the
@@ -231,14 +227,7 @@ struct RefusedCase
     const char *reason;
 };
 
-void PrintTo(const RefusedCase &c, std::ostream *out)
-{
-    *out << c.name;
-}
-
-class NothingStartsTest : public testing::TestWithParam<RefusedCase>
-{
-};
+using NothingStartsTest = testing::TestWithParam<RefusedCase>;
 
 TEST_P(NothingStartsTest, GivesFalseAndSaysWhy)
 {
@@ -299,7 +288,7 @@ INSTANTIATE_TEST_SUITE_P(CommandLines, NothingStartsTest,
                 return probe::nativeText(f / "notes.txt");
             },
             noProgram}),
-    [](const testing::TestParamInfo<RefusedCase> &info) { return info.param.name; });
+    testsupport::RowName());
 
 #ifndef _WIN32
 std::u16string childWith(const fs::path &folder, const std::u16string &more)
@@ -320,7 +309,7 @@ INSTANTIATE_TEST_SUITE_P(ShellWords, NothingStartsTest,
             "a quote is not closed, or the line ends in a backslash"},
         RefusedCase {"OnlyAComment", [](const fs::path &) { return std::u16string(u"# note"); },
             "it names no program"}),
-    [](const testing::TestParamInfo<RefusedCase> &info) { return info.param.name; });
+    testsupport::RowName());
 #endif
 
 } // namespace

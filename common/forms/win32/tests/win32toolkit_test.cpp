@@ -3,6 +3,7 @@
 // the window, the message loop, the drive list's texts and the files that
 // Windows' attributes hide.  The contract of all toolkits is the contract
 // suite's (common/forms/contract).
+#include "rows.h"
 #include "samplewindows.h"
 #include "tempfolder.h"
 #include "win32controls.h"
@@ -87,7 +88,7 @@ INSTANTIATE_TEST_SUITE_P(Kinds, Win32Controls,
         Built {"lstMenu", L"ListBox", WS_TABSTOP | LBS_NOTIFY, LBS_EXTENDEDSEL},
         Built {"cmdGo", L"Button", WS_TABSTOP | BS_PUSHBUTTON, BS_DEFPUSHBUTTON},
         Built {"chkFlag", L"Button", WS_TABSTOP | BS_3STATE, 0}),
-    [](const testing::TestParamInfo<Built> &info) { return std::string(info.param.name); });
+    testsupport::RowName());
 
 TEST_F(Win32Forms, CheckBoxIsNotAutomatic)
 {

@@ -4,6 +4,7 @@
 // failed send.
 #include "fakesmbclient.h"
 #include "platform.h"
+#include "rows.h"
 
 #include <gtest/gtest.h>
 
@@ -45,14 +46,9 @@ struct RefusedCase
     std::u16string message;
 };
 
-void PrintTo(const RefusedCase &c, std::ostream *out)
-{
-    *out << c.name;
-}
+using testsupport::PrintTo;
 
-class SmbclientRefusedTest : public testing::TestWithParam<RefusedCase>
-{
-};
+using SmbclientRefusedTest = testing::TestWithParam<RefusedCase>;
 
 // What the code page cannot hold, and NUL, would arrive changed or cut off.
 TEST_P(SmbclientRefusedTest, NothingStarts)
@@ -69,7 +65,7 @@ INSTANTIATE_TEST_SUITE_P(Texts, SmbclientRefusedTest,
         RefusedCase {"EuroInTheRecipient", u"PC\u20ac", u"Hello"},
         RefusedCase {"NulInTheMessage", u"PC01", std::u16string(u"Hi\0there", 8)},
         RefusedCase {"NulInTheRecipient", std::u16string(u"127.0.0.41\0junk", 15), u"Hello"}),
-    [](const testing::TestParamInfo<RefusedCase> &info) { return info.param.name; });
+    testsupport::RowName());
 
 // Only smbclient's refusal line marks a dropped message; other chatter on
 // its standard error does not.
@@ -88,14 +84,7 @@ struct LengthCase
     bool sent;
 };
 
-void PrintTo(const LengthCase &c, std::ostream *out)
-{
-    *out << c.name;
-}
-
-class SmbclientLengthTest : public testing::TestWithParam<LengthCase>
-{
-};
+using SmbclientLengthTest = testing::TestWithParam<LengthCase>;
 
 // smbclient cuts anything over 1,598 bytes on the wire, where each LF goes
 // out as CR LF and each letter of the code page is one byte; such a message
@@ -117,7 +106,7 @@ INSTANTIATE_TEST_SUITE_P(WireBytes, SmbclientLengthTest,
         LengthCase {"LineFeedOverTheLimit", std::u16string(1597, u'a') + u"\n", false},
         LengthCase {"Letters1598", std::u16string(1598, u'\u00e9'), true},
         LengthCase {"Letters1599", std::u16string(1599, u'\u00e9'), false}),
-    [](const testing::TestParamInfo<LengthCase> &info) { return info.param.name; });
+    testsupport::RowName());
 
 // What the send answers: the outcome, with smbclient's own words about it.
 struct ResultCase
@@ -132,14 +121,7 @@ struct ResultCase
     bool ran;
 };
 
-void PrintTo(const ResultCase &c, std::ostream *out)
-{
-    *out << c.name;
-}
-
-class SmbclientResultTest : public testing::TestWithParam<ResultCase>
-{
-};
+using SmbclientResultTest = testing::TestWithParam<ResultCase>;
 
 TEST_P(SmbclientResultTest, OutcomeAndDiagnostics)
 {
@@ -175,7 +157,7 @@ INSTANTIATE_TEST_SUITE_P(Answers, SmbclientResultTest,
             SendOutcome::TooLong, false},
         ResultCase {"OutsideTheCodePage", u"5 \u20ac", 0, "", false, false,
             SendOutcome::Unrepresentable, false}),
-    [](const testing::TestParamInfo<ResultCase> &info) { return info.param.name; });
+    testsupport::RowName());
 
 struct CheckCase
 {
@@ -184,14 +166,7 @@ struct CheckCase
     std::optional<SendOutcome> refused;
 };
 
-void PrintTo(const CheckCase &c, std::ostream *out)
-{
-    *out << c.name;
-}
-
-class MessageCheckTest : public testing::TestWithParam<CheckCase>
-{
-};
+using MessageCheckTest = testing::TestWithParam<CheckCase>;
 
 // Checked once before a broadcast: what no recipient could be sent.
 TEST_P(MessageCheckTest, RefusesWhatNoRecipientCouldTake)
@@ -207,6 +182,6 @@ INSTANTIATE_TEST_SUITE_P(Messages, MessageCheckTest,
         CheckCase {"Euro", u"5 \u20ac", SendOutcome::Unrepresentable},
         CheckCase {"C1Control", u"\u0085", SendOutcome::Unrepresentable},
         CheckCase {"Nul", std::u16string(u"a\0b", 3), SendOutcome::Unrepresentable}),
-    [](const testing::TestParamInfo<CheckCase> &info) { return info.param.name; });
+    testsupport::RowName());
 
 } // namespace

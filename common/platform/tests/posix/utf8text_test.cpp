@@ -1,5 +1,6 @@
 // The UTF-8 of the POSIX files: valid text decodes as UTF-8, every other
 // byte as an escape, and every byte string comes back as it was.
+#include "rows.h"
 #include "utf8text.h"
 
 #include <gtest/gtest.h>
@@ -15,14 +16,9 @@ struct Utf8Case
     std::u16string text;
 };
 
-void PrintTo(const Utf8Case &c, std::ostream *out)
-{
-    *out << c.name;
-}
+using testsupport::PrintTo;
 
-class Utf8Test : public testing::TestWithParam<Utf8Case>
-{
-};
+using Utf8Test = testing::TestWithParam<Utf8Case>;
 
 TEST_P(Utf8Test, DecodesAndComesBack)
 {
@@ -43,7 +39,7 @@ INSTANTIATE_TEST_SUITE_P(Bytes, Utf8Test,
         Utf8Case {"EncodedSurrogate", "\xed\xb3\xa9", u"\xdced\xdcb3\xdca9"},
         Utf8Case {"BeyondUnicode", "\xf4\x90\x80\x80", u"\xdcf4\xdc90\xdc80\xdc80"},
         Utf8Case {"LoneContinuation", "\x80x", u"\xdc80x"}),
-    [](const testing::TestParamInfo<Utf8Case> &info) { return std::string(info.param.name); });
+    testsupport::RowName());
 
 // Every string of one or two bytes, and of three beginning with a lead
 // byte of a longer sequence.

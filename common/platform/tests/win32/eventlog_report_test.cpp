@@ -4,6 +4,7 @@
 // (fake_advapi32.c); Wine's own would only trace them.
 #include "platform.h"
 #include "readwhole.h"
+#include "rows.h"
 #include "tempfolder.h"
 
 #include <windows.h>
@@ -39,14 +40,9 @@ struct LoggedCase
     std::u16string (*shown)(const fs::path &folder) = nullptr;
 };
 
-void PrintTo(const LoggedCase &c, std::ostream *out)
-{
-    *out << c.name;
-}
+using testsupport::PrintTo;
 
-class EventLogReportTest : public testing::TestWithParam<LoggedCase>
-{
-};
+using EventLogReportTest = testing::TestWithParam<LoggedCase>;
 
 TEST_P(EventLogReportTest, LogsWhatDidNotStart)
 {
@@ -85,6 +81,6 @@ INSTANTIATE_TEST_SUITE_P(CommandLines, EventLogReportTest,
             "its command line holds a NUL character",
             [](const fs::path &f) { return u16(f / "program.exe"); }},
         LoggedCase {"OnlyBlanks", [](const fs::path &) { return std::u16string(u"  "); }, nullptr}),
-    [](const testing::TestParamInfo<LoggedCase> &info) { return info.param.name; });
+    testsupport::RowName());
 
 } // namespace

@@ -2,6 +2,7 @@
 // message, the length argument, and the names it leaves out.
 #include "fakenetapi.h"
 #include "platform.h"
+#include "rows.h"
 
 #include <gtest/gtest.h>
 
@@ -15,14 +16,9 @@ struct WireCase
     std::string buffer; // hex of the bytes the length covers
 };
 
-void PrintTo(const WireCase &c, std::ostream *out)
-{
-    *out << c.name;
-}
+using testsupport::PrintTo;
 
-class NetapiWireTest : public testing::TestWithParam<WireCase>
-{
-};
+using NetapiWireTest = testing::TestWithParam<WireCase>;
 
 // The length is 2n + 1 for n UTF-16 units; the buffer holds the units and a
 // whole terminator unit behind them.
@@ -45,7 +41,7 @@ INSTANTIATE_TEST_SUITE_P(Messages, NetapiWireTest,
         WireCase {"HiUmlautEuro", u"Hi \u00dc\u20ac!", 13, "480069002000dc00ac20210000"},
         WireCase {"Empty", u"", 1, "00"}, WireCase {"CrLf", u"a\r\nb", 9, "61000d000a00620000"},
         WireCase {"SurrogatePairCountsTwoUnits", u"\U0001F600", 5, "3dd800de00"}),
-    [](const testing::TestParamInfo<WireCase> &info) { return info.param.name; });
+    testsupport::RowName());
 
 TEST(NetapiCallTest, RecipientIsUtf16AsTyped)
 {

@@ -28,7 +28,7 @@ add_executable(platform_contract_test
     ${quillon_contract_sources}
     win32/probe_win32.cpp
     win32/fakenetapi.cpp)
-target_link_libraries(platform_contract_test PRIVATE quillon_platform GTest::gtest_main)
+target_link_libraries(platform_contract_test PRIVATE quillon_platform GTest::gtest_main quillon_rows)
 set_target_properties(platform_contract_test PROPERTIES
     RUNTIME_OUTPUT_DIRECTORY ${quillon_test_bin})
 add_dependencies(platform_contract_test fake_netapi32 platform_start_child)
@@ -47,7 +47,7 @@ set_tests_properties(${quillon_contract_tests} PROPERTIES
     TIMEOUT 60)
 
 add_executable(platform_unbound_test win32/unbound_service_test.cpp)
-target_link_libraries(platform_unbound_test PRIVATE quillon_platform GTest::gtest_main)
+target_link_libraries(platform_unbound_test PRIVATE quillon_platform GTest::gtest_main quillon_rows)
 set_target_properties(platform_unbound_test PROPERTIES
     RUNTIME_OUTPUT_DIRECTORY ${quillon_test_bin}/without-send)
 add_dependencies(platform_unbound_test netapi32_without_send)
@@ -74,7 +74,7 @@ set_target_properties(fake_advapi32 PROPERTIES
     OUTPUT_NAME advapi32
     LIBRARY_OUTPUT_DIRECTORY ${quillon_eventlog_bin})
 add_executable(platform_eventlog_test win32/eventlog_report_test.cpp)
-target_link_libraries(platform_eventlog_test PRIVATE quillon_platform GTest::gtest_main)
+target_link_libraries(platform_eventlog_test PRIVATE quillon_platform GTest::gtest_main quillon_rows)
 set_target_properties(platform_eventlog_test PROPERTIES
     RUNTIME_OUTPUT_DIRECTORY ${quillon_eventlog_bin})
 add_dependencies(platform_eventlog_test fake_advapi32)
