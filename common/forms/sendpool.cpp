@@ -36,12 +36,18 @@ void SendPool::start()
 {
     const std::shared_ptr<bool> alive = m_alive;
     fill();
-    if (*alive && !m_stopped && m_allStarted && m_running == 0 && m_handlers.finished) {
-        m_stopped = true;
-        // A copy: the handler may end the pool.
-        const auto finished = m_handlers.finished;
-        finished();
-    }
+    if (*alive)
+        finishIfDone();
+}
+
+void SendPool::finishIfDone()
+{
+    if (m_stopped || !m_allStarted || m_running != 0 || !m_underWay.empty() || !m_handlers.finished)
+        return;
+    m_stopped = true;
+    // A copy: the handler may end the pool.
+    const auto finished = m_handlers.finished;
+    finished();
 }
 
 void SendPool::stop()
@@ -54,8 +60,10 @@ void SendPool::stop()
 void SendPool::fill()
 {
     const std::shared_ptr<bool> alive = m_alive;
+    // A copy: the handler may end the pool.
+    const auto next = m_handlers.next;
     while (!m_stopped && !m_allStarted && m_running < m_parallel) {
-        std::optional<SendRequest> request = m_handlers.next();
+        std::optional<SendRequest> request = next();
         if (!*alive || m_stopped)
             return;
         if (!request) {
@@ -105,6 +113,10 @@ void SendPool::collect()
     // wait for the window to show the results.
     const std::shared_ptr<bool> alive = m_alive;
     fill();
+    if (!*alive)
+        return;
+    // A copy: the handler may end the pool.
+    const auto done = m_handlers.done;
     for (auto next = m_early.find(m_handedOn); !m_stopped && next != m_early.end();
          next = m_early.find(m_handedOn)) {
         const std::u16string toUser = std::move(m_underWay.front());
@@ -112,17 +124,12 @@ void SendPool::collect()
         m_underWay.pop_front();
         m_early.erase(next);
         ++m_handedOn;
-        if (m_handlers.done)
-            m_handlers.done(toUser, result);
+        if (done)
+            done(toUser, result);
         if (!*alive)
             return;
     }
-    if (!m_stopped && m_allStarted && m_running == 0 && m_underWay.empty() && m_handlers.finished) {
-        // Last, and a copy: the handler may end the pool.
-        m_stopped = true;
-        const auto finished = m_handlers.finished;
-        finished();
-    }
+    finishIfDone();
 }
 
 } // namespace forms

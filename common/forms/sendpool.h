@@ -54,6 +54,8 @@ private:
     struct Shared;
     void fill();
     void collect();
+    // Ends the run once every send is started, back and handed on.
+    void finishIfDone();
     std::function<void(SendResult)> completion(std::uint64_t index);
 
     Toolkit &m_toolkit;

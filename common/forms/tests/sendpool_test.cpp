@@ -213,6 +213,27 @@ TEST_F(PoolTest, HandlersMayEndThePool)
     EXPECT_EQ(finished, 0);
 }
 
+// Asked for the next host as results come in, a handler may end the pool.
+TEST_F(PoolTest, NextMayEndThePoolWhileResultsComeIn)
+{
+    std::unique_ptr<forms::SendPool> pool;
+    pool = std::make_unique<forms::SendPool>(toolkit, system, 1,
+        forms::SendPool::Handlers {[&]() -> std::optional<forms::SendRequest> {
+                                       if (nextHost == 1) {
+                                           pool.reset();
+                                           return std::nullopt;
+                                       }
+                                       return forms::SendRequest {host(nextHost++), message};
+                                   },
+            [&](const std::u16string &toUser, const SendResult &) { handedOn.push_back(toUser); },
+            [this] { ++finished; }});
+    pool->start();
+    toolkit.runPosted();
+    EXPECT_FALSE(pool);
+    EXPECT_TRUE(handedOn.empty());
+    EXPECT_EQ(finished, 0);
+}
+
 // The programs' own workers: real threads, each result back on the thread
 // that runs the posted tasks.
 class ThreadedSystem : public fakes::System
