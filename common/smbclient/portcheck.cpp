@@ -44,12 +44,6 @@ PortAnswer fromError(int error)
 
 } // namespace
 
-bool isDottedIpv4(std::string_view text)
-{
-    in_addr address {};
-    return parse(text, address);
-}
-
 PortAnswer checkPort(std::string_view address, std::uint16_t port,
     std::chrono::milliseconds timeout, std::stop_token stop)
 {

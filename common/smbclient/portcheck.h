@@ -19,9 +19,6 @@ enum class PortAnswer {
     Unknown, // something else went wrong: let smbclient find out
 };
 
-// Whether text is an IPv4 address in the four-part dotted form.
-bool isDottedIpv4(std::string_view text);
-
 // Connects to port of a dotted IPv4 address and waits at most timeout for
 // the answer; Unknown for any other text.
 PortAnswer checkPort(std::string_view address, std::uint16_t port,
