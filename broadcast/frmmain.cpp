@@ -44,24 +44,6 @@ std::u16string unstorableBecause(const std::u16string &address)
     return {};
 }
 
-// The text with CR LF and lone CRs as LF: each toolkit's text box gives
-// line breaks back in its own way.
-std::u16string withLineFeeds(std::u16string_view text)
-{
-    std::u16string result;
-    result.reserve(text.size());
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] != u'\r') {
-            result.push_back(text[i]);
-            continue;
-        }
-        result.push_back(u'\n');
-        if (i + 1 < text.size() && text[i + 1] == u'\n')
-            ++i;
-    }
-    return result;
-}
-
 } // namespace
 
 FrmMain::FrmMain(forms::Toolkit &toolkit, forms::System &system)
@@ -152,8 +134,8 @@ void FrmMain::Form_Load()
     if (m_system.fileExists(messageFile())) {
         if (const auto message = m_system.readTextFile(messageFile())) {
             txtMessage.setText(*message);
-            m_loadedWhole
-                = m_loadedWhole && withLineFeeds(txtMessage.text()) == withLineFeeds(*message);
+            // Each toolkit's text box gives line breaks back in its own way.
+            m_loadedWhole = m_loadedWhole && SameText(txtMessage.text(), *message);
         }
     }
 

@@ -20,6 +20,7 @@
 #include <optional>
 #include <stop_token>
 #include <string>
+#include <string_view>
 #include <vector>
 
 // Hands one message for one recipient to the messaging service (Windows:
@@ -114,6 +115,10 @@ bool WriteProfileValue(const std::u16string &section, const std::u16string &key,
 // The whole content of a text file; nullopt when it cannot be read, or is no
 // ordinary file, or is larger than largestFile.
 std::optional<std::u16string> ReadTextFile(const std::u16string &path);
+
+// Whether two texts are the same but for the kind of their line breaks: CR
+// LF, a lone CR and a lone LF each count as one break.
+bool SameText(std::u16string_view a, std::u16string_view b);
 
 // SaveProfileAndText for a text file alone.
 bool WriteTextFile(const std::u16string &path, const std::u16string &text);

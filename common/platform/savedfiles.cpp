@@ -15,21 +15,6 @@ std::size_t lineBreakAt(std::u16string_view text, std::size_t i)
     return text[i] == u'\n' ? 1 : 0;
 }
 
-bool sameText(std::u16string_view a, std::u16string_view b)
-{
-    std::size_t i = 0;
-    std::size_t j = 0;
-    while (i < a.size() && j < b.size()) {
-        const std::size_t breakA = lineBreakAt(a, i);
-        const std::size_t breakB = lineBreakAt(b, j);
-        if ((breakA == 0) != (breakB == 0) || (breakA == 0 && a[i] != b[j]))
-            return false;
-        i += breakA == 0 ? 1 : breakA;
-        j += breakB == 0 ? 1 : breakB;
-    }
-    return i == a.size() && j == b.size();
-}
-
 // The first line break of a file's bytes, empty when it has none.
 std::u16string firstLineBreak(std::string_view bytes)
 {
@@ -82,7 +67,7 @@ std::optional<std::string> settingsFile(
 std::optional<std::string> textFile(const std::optional<std::string> &before,
     const std::u16string &text, const Encode &encode, const Decode &decode)
 {
-    if (before && sameText(decode(*before), text))
+    if (before && SameText(decode(*before), text))
         return before;
     const std::u16string lineBreak = before ? firstLineBreak(*before) : std::u16string();
     auto bytes = encode(lineBreak.empty() ? text : withLineBreaks(text, lineBreak));
@@ -124,7 +109,22 @@ bool save(const FileAccess &files, const std::optional<std::u16string> &profileP
 
 } // namespace savedfiles
 
-// platform.h's save calls, the same on every platform over its file access.
+// platform.h's text and save calls, the same on every platform.
+
+bool SameText(std::u16string_view a, std::u16string_view b)
+{
+    std::size_t i = 0;
+    std::size_t j = 0;
+    while (i < a.size() && j < b.size()) {
+        const std::size_t breakA = savedfiles::lineBreakAt(a, i);
+        const std::size_t breakB = savedfiles::lineBreakAt(b, j);
+        if ((breakA == 0) != (breakB == 0) || (breakA == 0 && a[i] != b[j]))
+            return false;
+        i += breakA == 0 ? 1 : breakA;
+        j += breakB == 0 ? 1 : breakB;
+    }
+    return i == a.size() && j == b.size();
+}
 
 bool SaveProfileAndText(const std::u16string &profilePath, const std::vector<ProfileValue> &values,
     const std::u16string &textPath, const std::u16string &text)
