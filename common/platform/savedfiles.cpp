@@ -64,11 +64,9 @@ std::optional<std::string> settingsFile(
     return file;
 }
 
-std::optional<std::string> textFile(const std::optional<std::string> &before,
-    const std::u16string &text, const Encode &encode, const Decode &decode)
+std::optional<std::string> textFile(
+    const std::string *before, const std::u16string &text, const Encode &encode)
 {
-    if (before && SameText(decode(*before), text))
-        return before;
     const std::u16string lineBreak = before ? firstLineBreak(*before) : std::u16string();
     auto bytes = encode(lineBreak.empty() ? text : withLineBreaks(text, lineBreak));
     if (bytes && bytes->size() > largestFile)
@@ -95,14 +93,16 @@ bool save(const FileAccess &files, const std::optional<std::u16string> &profileP
         const Current current = files.read(*textPath);
         if (current.state == Current::Unusable)
             return false;
-        const std::optional<std::string> before = current.state == Current::Present
-            ? std::optional<std::string>(current.bytes)
-            : std::nullopt;
-        auto bytes = textFile(before, text, files.encode, files.decode);
-        if (!bytes)
-            return false;
-        if (!before || *bytes != *before)
-            changed.push_back({*textPath, std::move(*bytes)});
+        // Read up to 64 MiB: the bytes are compared where they lie, not
+        // copied.  Bytes that already hold the text are kept as they are.
+        const std::string *before = current.state == Current::Present ? &current.bytes : nullptr;
+        if (!before || !SameText(files.decode(*before), text)) {
+            auto bytes = textFile(before, text, files.encode);
+            if (!bytes)
+                return false;
+            if (!before || *bytes != *before)
+                changed.push_back({*textPath, std::move(*bytes)});
+        }
     }
     return changed.empty() || files.replace(changed);
 }

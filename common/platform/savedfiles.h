@@ -24,13 +24,12 @@ using Decode = std::function<std::u16string(std::string_view)>;
 std::optional<std::string> settingsFile(
     std::string_view before, const std::vector<ProfileValue> &values, const Encode &encode);
 
-// The text file holding text: the bytes before when they already hold it,
-// line breaks of any kind counting alike; otherwise text with each line
-// break written as the first one of before (as text has them when before
-// has none).  nullopt when the encoding cannot hold text or the file would
-// be larger than largestFile.
-std::optional<std::string> textFile(const std::optional<std::string> &before,
-    const std::u16string &text, const Encode &encode, const Decode &decode);
+// The text file holding text, with each line break written as the first
+// one of before (as text has them when there is no before or it has none).
+// nullopt when the encoding cannot hold text or the file would be larger
+// than largestFile.  save() keeps bytes that already hold the text.
+std::optional<std::string> textFile(
+    const std::string *before, const std::u16string &text, const Encode &encode);
 
 // What is at a path before a save.
 struct Current
