@@ -167,12 +167,6 @@ std::optional<SendOutcome> CheckMessage(const std::u16string &message)
     return std::nullopt;
 }
 
-bool BroadcastMessage(const std::u16string &sToUser, const std::u16string & /*sFromUser*/,
-    const std::u16string &sMessage)
-{
-    return SendMessageTo(sToUser, sMessage, {}).outcome == SendOutcome::Delivered;
-}
-
 std::u16string ComputerName()
 {
     char name[256] = {};
@@ -221,24 +215,6 @@ bool FileExists(const std::u16string &sSource)
     }
     ::closedir(dir);
     return found;
-}
-
-std::u16string ReadProfileValue(const std::u16string &section, const std::u16string &key,
-    const std::u16string &defaultValue, const std::u16string &path)
-{
-    const auto file = fileio::readWhole(utf8(path));
-    if (!file)
-        return defaultValue;
-    const auto value = ini::read(*file, utf8(section), utf8(key));
-    return value ? fromUtf8(*value) : defaultValue;
-}
-
-std::optional<std::u16string> ReadTextFile(const std::u16string &path)
-{
-    const auto bytes = fileio::readWhole(utf8(path));
-    if (!bytes)
-        return std::nullopt;
-    return fromUtf8(*bytes);
 }
 
 std::u16string ProgramFolder()

@@ -300,12 +300,6 @@ std::optional<SendOutcome> CheckMessage(const std::u16string &)
     return std::nullopt;
 }
 
-bool BroadcastMessage(const std::u16string &sToUser, const std::u16string & /*sFromUser*/,
-    const std::u16string &sMessage)
-{
-    return SendMessageTo(sToUser, sMessage, {}).outcome == SendOutcome::Delivered;
-}
-
 std::u16string ComputerName()
 {
     char name[255];
@@ -365,26 +359,6 @@ bool FileExists(const std::u16string &sSource)
     if (modeSet)
         ::SetThreadErrorMode(previousMode, nullptr);
     return found;
-}
-
-std::u16string ReadProfileValue(const std::u16string &section, const std::u16string &key,
-    const std::u16string &defaultValue, const std::u16string &path)
-{
-    const auto name = toAnsi(section);
-    const auto entry = toAnsi(key);
-    const savedfiles::Current file = currentFile(path);
-    if (!name || !entry || file.state != savedfiles::Current::Present)
-        return defaultValue;
-    const auto value = ini::read(file.bytes, *name, *entry);
-    return value ? fromAnsi(*value) : defaultValue;
-}
-
-std::optional<std::u16string> ReadTextFile(const std::u16string &path)
-{
-    const savedfiles::Current file = currentFile(path);
-    if (file.state != savedfiles::Current::Present)
-        return std::nullopt;
-    return fromAnsi(file.bytes);
 }
 
 std::u16string ProgramFolder()

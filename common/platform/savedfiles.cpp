@@ -109,8 +109,7 @@ bool save(const FileAccess &files, const std::optional<std::u16string> &profileP
 
 } // namespace savedfiles
 
-// platform.h's text and save calls, the same on every platform.
-
+// platform.h's SameText, the rule the saves compare texts by.
 bool SameText(std::u16string_view a, std::u16string_view b)
 {
     std::size_t i = 0;
@@ -124,22 +123,4 @@ bool SameText(std::u16string_view a, std::u16string_view b)
         j += breakB == 0 ? 1 : breakB;
     }
     return i == a.size() && j == b.size();
-}
-
-bool SaveProfileAndText(const std::u16string &profilePath, const std::vector<ProfileValue> &values,
-    const std::u16string &textPath, const std::u16string &text)
-{
-    return savedfiles::save(savedfiles::platformFiles(), profilePath, values, textPath, text);
-}
-
-bool WriteProfileValue(const std::u16string &section, const std::u16string &key,
-    const std::u16string &value, const std::u16string &path)
-{
-    return savedfiles::save(
-        savedfiles::platformFiles(), path, {{section, key, value}}, std::nullopt, {});
-}
-
-bool WriteTextFile(const std::u16string &path, const std::u16string &text)
-{
-    return savedfiles::save(savedfiles::platformFiles(), std::nullopt, {}, path, text);
 }

@@ -56,9 +56,9 @@ struct FileAccess
     std::function<bool(const std::vector<NewContent> &)> replace;
 };
 
-// This platform's file access, defined beside its other calls.  The save
-// calls of platform.h (SaveProfileAndText, WriteProfileValue,
-// WriteTextFile) are defined once, in savedfiles.cpp, over it.
+// This platform's file access, defined beside its other calls.  The calls
+// of platform.h that read and save files are defined once over it, in
+// platform_common.cpp.
 const FileAccess &platformFiles();
 
 // SaveProfileAndText over a platform's file access; a file whose path is
